@@ -1,0 +1,65 @@
+#include "engine/dispatcher.h"
+
+#include "engine/command_handlers.h"
+#include "engine/macros.h"
+#include "engine/number.h"
+#include "engine/text_utils.h"
+#include "platform/platform.h"
+
+namespace orvinta::engine {
+
+namespace {
+
+constexpr CommandEntry kCommandTable[kCommandCount] = {
+    {u"LOAD", HandleLoad}, {u"BATC", HandleBatc}, {u"IFEX", HandleIfex}, {u"ELSE", HandleElse},
+    {u"CALL", HandleCall}, {u"GOTO", HandleGoto}, {u"PROC", HandleProc}, {u"ENDP", HandleEndp},
+    {u"PLAY", HandlePlay}, {u"BEEP", HandleBeep}, {u"MSGX", HandleMsgx}, {u"DLGX", HandleDlgx},
+    {u"LINK", HandleLink}, {u"FILE", HandleFile}, {u"REGX", HandleRegx}, {u"TGZX", HandleTgzx},
+    {u"SEND", HandleSend}, {u"WAIT", HandleWait}, {u"KILL", HandleKill}, {u"SHUT", HandleShut},
+    {u"EXEC", HandleExec}, {u"CDLL", HandleCdll}, {u"EVAL", HandleEval}, {u"ASOC", HandleAsoc},
+    {u"OVUI", HandleOvui}, {u"HELP", HandleHelp},
+};
+
+constexpr int kProcEntry = 6;
+constexpr int kEndpEntry = 7;
+
+}  // namespace
+
+const CommandEntry* CommandTable() { return kCommandTable; }
+const char16_t* ProcKeyword() { return kCommandTable[kProcEntry].keyword; }
+const char16_t* EndpKeyword() { return kCommandTable[kEndpEntry].keyword; }
+
+int32_t DispatchCommand(char16_t* command, ScriptContext& context) {
+  for (const CommandEntry& entry : kCommandTable) {
+    if (CommonPrefixLength(command, entry.keyword) < 4) continue;
+    char16_t* argument = command + 4;
+    while (IsBlankOrTab(*argument)) ++argument;
+    return entry.handler(command, argument, context);
+  }
+  // No keyword: a thing to open, decided by what it names.
+  if (FindNoCase(command, u".exe") != nullptr) return HandleExec(command, command, context);
+  if (FindNoCase(command, u".dll") != nullptr) return HandleCdll(command, command, context);
+  return HandleLoad(command, command, context);
+}
+
+int32_t HandleBatc(char16_t*, char16_t* argument, ScriptContext& context) {
+  char16_t* piece = argument;
+  for (char16_t* p = argument; *p != 0; ++p) {
+    if (*p != u';') continue;
+    *p = 0;
+    DispatchCommand(piece, context);
+    piece = p + 1;
+  }
+  return DispatchCommand(piece, context);
+}
+
+int32_t HandleBeep(char16_t*, char16_t* argument, ScriptContext&) {
+  return platform::Get().device->MessageBeep(static_cast<uint32_t>(ParseNumber(argument))) ? 0 : 1;
+}
+
+int32_t HandleWait(char16_t*, char16_t* argument, ScriptContext&) {
+  platform::Get().device->Sleep(static_cast<uint32_t>(ParseNumber(argument)));
+  return 0;
+}
+
+}  // namespace orvinta::engine

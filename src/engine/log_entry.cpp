@@ -1,0 +1,56 @@
+#include "engine/log_entry.h"
+
+#include <string_view>
+
+#include "engine/text_utils.h"
+#include "platform/platform.h"
+
+namespace orvinta::engine {
+
+namespace {
+
+constexpr size_t kPrefixUnits = 14;  // "     %08X "
+
+}  // namespace
+
+size_t BuildResultEntry(int32_t result, char16_t* entry) {
+  size_t n = 0;
+  for (int i = 0; i < 5; ++i) entry[n++] = u' ';
+  uint32_t value = static_cast<uint32_t>(result);
+  for (int shift = 28; shift >= 0; shift -= 4) entry[n++] = u"0123456789ABCDEF"[(value >> shift) & 15u];
+  entry[n++] = u' ';
+
+  // The system text goes behind the prefix, cut so that the closing line breaks always fit.
+  constexpr size_t kTextRoom = kResultEntryUnits - kPrefixUnits - 4 - 1;
+  char16_t text[kTextRoom + 1] = {};
+  uint32_t length = platform::Get().text->FormatSystemMessage(value, text, kTextRoom + 1);
+  if (length > kTextRoom) length = kTextRoom;
+  for (uint32_t i = 0; i < length; ++i) entry[n++] = text[i];
+
+  // System texts end in CR LF; either way one empty line follows the entry.
+  if (entry[n - 1] != u'\n') {
+    entry[n++] = u'\r';
+    entry[n++] = u'\n';
+  }
+  entry[n++] = u'\r';
+  entry[n++] = u'\n';
+  entry[n] = 0;
+  return n;
+}
+
+void LogCommandLine(const char16_t* command) {
+  platform::Log& log = *platform::Get().log;
+  if (!log.Enabled()) return;
+  log.Append(std::u16string_view(command, TextLength(command)));
+  log.Append(u"\r\n");
+}
+
+void LogResultEntry(int32_t result) {
+  platform::Log& log = *platform::Get().log;
+  if (!log.Enabled()) return;
+  char16_t entry[kResultEntryUnits];
+  size_t length = BuildResultEntry(result, entry);
+  log.Append(std::u16string_view(entry, length));
+}
+
+}  // namespace orvinta::engine

@@ -1,0 +1,64 @@
+#include "engine/number.h"
+
+#include "engine/text_utils.h"
+
+namespace orvinta::engine {
+
+namespace {
+
+bool IsCRuntimeSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+}  // namespace
+
+int32_t ParseNumber(const char16_t* text) {
+  const char16_t* p = text;
+  while (IsCRuntimeSpace(*p)) ++p;
+  bool negative = false;
+  if (*p == u'+' || *p == u'-') {
+    negative = *p == u'-';
+    ++p;
+  }
+  uint32_t value = 0;
+  if (p[0] == u'0' && (p[1] == u'x' || p[1] == u'X') && HexDigitValue(p[2]) >= 0) {
+    for (p += 2; HexDigitValue(*p) >= 0; ++p) value = value * 16u + static_cast<uint32_t>(HexDigitValue(*p));
+  } else {
+    for (; *p >= u'0' && *p <= u'9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - u'0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<int32_t>(value);
+}
+
+char16_t* FormatDecimal(char16_t* out, int32_t value) {
+  uint32_t magnitude = static_cast<uint32_t>(value);
+  if (value < 0) {
+    *out++ = u'-';
+    magnitude = 0u - magnitude;
+  }
+  char16_t digits[10];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10u);
+    magnitude /= 10u;
+  } while (magnitude != 0);
+  while (count > 0) *out++ = digits[--count];
+  return out;
+}
+
+char16_t* FormatHexPrefixed(char16_t* out, uint32_t value) {
+  if (value == 0) {
+    *out++ = u'0';
+    return out;
+  }
+  *out++ = u'0';
+  *out++ = u'X';
+  char16_t digits[8];
+  int count = 0;
+  while (value != 0) {
+    digits[count++] = u"0123456789ABCDEF"[value & 15u];
+    value >>= 4;
+  }
+  while (count > 0) *out++ = digits[--count];
+  return out;
+}
+
+}  // namespace orvinta::engine

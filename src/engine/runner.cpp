@@ -1,0 +1,108 @@
+#include "engine/runner.h"
+
+#include "engine/dispatcher.h"
+#include "engine/log_entry.h"
+#include "engine/macros.h"
+#include "engine/text_utils.h"
+#include "platform/platform.h"
+#include "registry/importer.h"
+
+namespace orvinta::engine {
+
+namespace {
+
+char16_t g_endOfText[1] = {0};
+
+const char16_t* SkipBlanks(const char16_t* p) {
+  while (IsBlankOrTab(*p)) ++p;
+  return p;
+}
+
+// An XML provisioning block: the raw text from the line start up to a "<>" marker (or to the
+// end of the text) goes to the configuration manager as written.
+void RunXmlBlock(ScriptContext& context) {
+  char16_t* marker = context.readPosition;
+  while (*marker != 0 && !(marker[0] == u'<' && marker[1] == u'>')) ++marker;
+  if (*marker == 0) {
+    context.lastResult = win::AsResult(platform::Get().device->ProcessConfigXml(context.lineStart, win::kCfgFlagProcess));
+    context.readPosition = EndOfText();
+    return;
+  }
+  *marker = 0;
+  context.lastResult = win::AsResult(platform::Get().device->ProcessConfigXml(context.lineStart, win::kCfgFlagProcess));
+  *marker = u'<';
+  char16_t* resume = marker + 2;
+  while (*resume != 0 && *resume != u'\n') ++resume;
+  if (*resume == u'\n') ++resume;
+  context.readPosition = resume;
+}
+
+}  // namespace
+
+char16_t* EndOfText() { return g_endOfText; }
+
+int32_t ExecuteLine(char16_t* line, ScriptContext& context) {
+  // Registry blocks are recognised on the raw text: the importer reads raw text, and a line
+  // that only expands to "[" must run as a command instead of being handed back forever.
+  if (*SkipBlanks(context.lineStart) == u'[') {
+    context.lastResult = registry::ImportRegistryText(context.lineStart, &context.readPosition);
+    return context.lastResult;
+  }
+  char16_t* command = line;
+  while (IsBlankOrTab(*command)) ++command;
+  switch (*command) {
+    case 0:
+    case u';':
+      return context.lastResult;
+    case u'<':
+      RunXmlBlock(context);
+      return context.lastResult;
+    default:
+      break;
+  }
+  LogCommandLine(command);
+  context.lastResult = DispatchCommand(command, context);
+  LogResultEntry(context.lastResult);
+  return context.lastResult;
+}
+
+int32_t RunScript(char16_t* text, const char16_t* scriptPath) {
+  ScriptContext context{text, text, scriptPath, 0};
+  char16_t line[kLineBufferUnits];
+  char16_t* const limit = line + kLineBufferUnits - 1;  // keeps room for the terminator
+  char16_t* out = line;
+
+  for (;;) {
+    char16_t c = *context.readPosition;
+    if (c == 0) break;
+    ++context.readPosition;
+    if (c == u'\r' || c == u'\n') {
+      *out = 0;
+      ExecuteLine(line, context);
+      context.lineStart = context.readPosition;
+      out = line;
+      continue;
+    }
+    if (c == u',') {
+      c = kArgumentSeparator;
+    } else if (c == u'%') {
+      char16_t macro = *context.readPosition;
+      if (macro == 0) break;  // a "%" that ends the text ends it there
+      ++context.readPosition;
+      if (macro != u'#') {
+        out = ExpandMacro(out, limit, macro, context);
+        continue;
+      }
+      char16_t four[4];
+      int taken = 0;
+      while (taken < 4 && *context.readPosition != 0) four[taken++] = *context.readPosition++;
+      if (taken < 4) break;  // an incomplete "%#" at the end of the text ends it there
+      c = HexCodeUnit(four);
+    }
+    if (out < limit) *out++ = c;  // a line longer than the buffer is cut
+  }
+  *out = 0;
+  return ExecuteLine(line, context);
+}
+
+}  // namespace orvinta::engine

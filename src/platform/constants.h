@@ -1,0 +1,73 @@
+// Numbers the program shares with Win32: error codes, HRESULTs and the flags it passes.
+// They are the Win32 values on both builds, so a result reads the same everywhere; the
+// win32 backend checks every one of them against <windows.h>.
+#pragma once
+#include <cstdint>
+
+namespace orvinta::win {
+
+// System error codes (winerror.h).
+inline constexpr uint32_t kErrorSuccess = 0;
+inline constexpr uint32_t kErrorInvalidFunction = 1;
+inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorAccessDenied = 5;
+inline constexpr uint32_t kErrorInvalidHandle = 6;
+inline constexpr uint32_t kErrorNotEnoughMemory = 8;
+inline constexpr uint32_t kErrorNoMoreFiles = 18;
+inline constexpr uint32_t kErrorSharingViolation = 32;
+inline constexpr uint32_t kErrorFileExists = 80;
+inline constexpr uint32_t kErrorInvalidParameter = 87;
+inline constexpr uint32_t kErrorOpenFailed = 110;
+inline constexpr uint32_t kErrorDiskFull = 112;
+inline constexpr uint32_t kErrorInsufficientBuffer = 122;
+inline constexpr uint32_t kErrorInvalidName = 123;
+inline constexpr uint32_t kErrorModuleNotFound = 126;
+inline constexpr uint32_t kErrorProcNotFound = 127;
+inline constexpr uint32_t kErrorDirNotEmpty = 145;
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+inline constexpr uint32_t kErrorFilenameExceedsRange = 206;
+inline constexpr uint32_t kErrorMoreData = 234;
+inline constexpr uint32_t kErrorCantResolveFilename = 1921;
+inline constexpr uint32_t kErrorNoMoreItems = 259;
+inline constexpr uint32_t kErrorBadKey = 1010;
+inline constexpr uint32_t kErrorCantOpenKey = 1011;
+inline constexpr uint32_t kErrorCantRead = 1012;
+inline constexpr uint32_t kErrorCantWrite = 1013;
+inline constexpr uint32_t kErrorNotRegistryFile = 1017;
+inline constexpr uint32_t kErrorKeyDeleted = 1018;
+
+// HRESULTs (as unsigned bit patterns; a result holds them as signed 32-bit values).
+inline constexpr uint32_t kSOk = 0;
+inline constexpr uint32_t kENotImpl = 0x80004001;
+inline constexpr uint32_t kENoInterface = 0x80004002;
+inline constexpr uint32_t kEPointer = 0x80004003;
+inline constexpr uint32_t kEAbort = 0x80004004;
+inline constexpr uint32_t kEFail = 0x80004005;
+inline constexpr uint32_t kEUnexpected = 0x8000FFFF;
+inline constexpr uint32_t kEAccessDenied = 0x80070005;
+inline constexpr uint32_t kEOutOfMemory = 0x8007000E;
+inline constexpr uint32_t kEInvalidArg = 0x80070057;
+
+// Resource type of the default script.
+inline constexpr uint32_t kRtRcData = 10;
+
+// Special folders (shlobj.h CSIDL values) that the macros name.
+inline constexpr int kCsidlPrograms = 0x02;
+inline constexpr int kCsidlPersonal = 0x05;
+inline constexpr int kCsidlStartup = 0x07;
+inline constexpr int kCsidlStartMenu = 0x0B;
+inline constexpr int kCsidlAppData = 0x1A;
+inline constexpr int kCsidlWindows = 0x24;
+inline constexpr int kCsidlProgramFiles = 0x26;
+
+// Configuration manager: process the document.
+inline constexpr uint32_t kCfgFlagProcess = 1;
+
+// Paths, including the terminator.
+inline constexpr uint32_t kMaxPath = 260;
+
+// Results are signed 32-bit values; this spells an unsigned code as one.
+constexpr int32_t AsResult(uint32_t code) { return static_cast<int32_t>(code); }
+
+}  // namespace orvinta::win

@@ -1,0 +1,26 @@
+// How the host stands in for the device's file system.
+//
+// The folder named by ORVINTA_ROOT (default $XDG_DATA_HOME/orvinta/root, or
+// ~/.local/share/orvinta/root) is the device's root "\". A device path ("\Windows\x.txt")
+// names a file below it; each component is matched against what exists without regard to
+// case and keeps the case it was created with. "." is dropped and ".." never climbs above the
+// root. A path beginning with "/" is a host path as it stands, and any other path is a host
+// path relative to the current directory.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace orvinta::platform::host {
+
+// The root folder, without a trailing "/".
+const std::string& DeviceRoot();
+
+// The host file that `path` names (UTF-8). Components that do not exist yet keep the case
+// they were given in.
+std::string HostPathFor(std::u16string_view path);
+
+// Creates the host folder for a device path and every missing folder above it (the root
+// included). Returns 0 or a Win32 error code.
+uint32_t CreateDeviceFolderChain(std::u16string_view devicePath);
+
+}  // namespace orvinta::platform::host

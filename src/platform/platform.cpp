@@ -1,0 +1,13 @@
+#include "platform/platform.h"
+
+#include "platform/backend.h"
+
+namespace orvinta::platform {
+
+Services& Get() {
+  static Services services{backend::DefaultFiles(), backend::DefaultProcesses(), backend::DefaultDevice(),
+                           backend::DefaultTextTime(), backend::DefaultLog()};
+  return services;
+}
+
+}  // namespace orvinta::platform

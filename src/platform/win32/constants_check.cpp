@@ -1,0 +1,61 @@
+// The program's own copies of the Win32 numbers must be the platform's.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "platform/constants.h"
+
+namespace orvinta::win {
+
+static_assert(kErrorSuccess == ERROR_SUCCESS);
+static_assert(kErrorInvalidFunction == ERROR_INVALID_FUNCTION);
+static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
+static_assert(kErrorPathNotFound == ERROR_PATH_NOT_FOUND);
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED);
+static_assert(kErrorInvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
+static_assert(kErrorNoMoreFiles == ERROR_NO_MORE_FILES);
+static_assert(kErrorSharingViolation == ERROR_SHARING_VIOLATION);
+static_assert(kErrorFileExists == ERROR_FILE_EXISTS);
+static_assert(kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
+static_assert(kErrorOpenFailed == ERROR_OPEN_FAILED);
+static_assert(kErrorDiskFull == ERROR_DISK_FULL);
+static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
+static_assert(kErrorInvalidName == ERROR_INVALID_NAME);
+static_assert(kErrorModuleNotFound == ERROR_MOD_NOT_FOUND);
+static_assert(kErrorProcNotFound == ERROR_PROC_NOT_FOUND);
+static_assert(kErrorDirNotEmpty == ERROR_DIR_NOT_EMPTY);
+static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
+static_assert(kErrorFilenameExceedsRange == ERROR_FILENAME_EXCED_RANGE);
+static_assert(kErrorMoreData == ERROR_MORE_DATA);
+static_assert(kErrorCantResolveFilename == ERROR_CANT_RESOLVE_FILENAME);
+static_assert(kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
+static_assert(kErrorBadKey == ERROR_BADKEY);
+static_assert(kErrorCantOpenKey == ERROR_CANTOPEN);
+static_assert(kErrorCantRead == ERROR_CANTREAD);
+static_assert(kErrorCantWrite == ERROR_CANTWRITE);
+static_assert(kErrorNotRegistryFile == ERROR_NOT_REGISTRY_FILE);
+static_assert(kErrorKeyDeleted == ERROR_KEY_DELETED);
+
+static_assert(kENotImpl == static_cast<uint32_t>(E_NOTIMPL));
+static_assert(kENoInterface == static_cast<uint32_t>(E_NOINTERFACE));
+static_assert(kEPointer == static_cast<uint32_t>(E_POINTER));
+static_assert(kEAbort == static_cast<uint32_t>(E_ABORT));
+static_assert(kEFail == static_cast<uint32_t>(E_FAIL));
+static_assert(kEUnexpected == static_cast<uint32_t>(E_UNEXPECTED));
+static_assert(kEAccessDenied == static_cast<uint32_t>(E_ACCESSDENIED));
+static_assert(kEOutOfMemory == static_cast<uint32_t>(E_OUTOFMEMORY));
+static_assert(kEInvalidArg == static_cast<uint32_t>(E_INVALIDARG));
+
+static_assert(kRtRcData == 10);
+static_assert(kCsidlPrograms == CSIDL_PROGRAMS);
+static_assert(kCsidlPersonal == CSIDL_PERSONAL);
+static_assert(kCsidlStartup == CSIDL_STARTUP);
+static_assert(kCsidlStartMenu == CSIDL_STARTMENU);
+static_assert(kCsidlAppData == CSIDL_APPDATA);
+static_assert(kCsidlWindows == CSIDL_WINDOWS);
+static_assert(kCsidlProgramFiles == CSIDL_PROGRAM_FILES);
+static_assert(kMaxPath == MAX_PATH);
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 crosses the boundary unconverted");
+
+}  // namespace orvinta::win
