@@ -36,10 +36,14 @@ int32_t DispatchCommand(char16_t* command, ScriptContext& context) {
     while (IsBlankOrTab(*argument)) ++argument;
     return entry.handler(command, argument, context);
   }
-  // No keyword: a thing to open, decided by what it names.
-  if (FindNoCase(command, u".exe") != nullptr) return HandleExec(command, command, context);
-  if (FindNoCase(command, u".dll") != nullptr) return HandleCdll(command, command, context);
-  return HandleLoad(command, command, context);
+  // No keyword: the whole text is a thing to open.
+  return OpenerFor(command)(command, command, context);
+}
+
+CommandHandler OpenerFor(const char16_t* text) {
+  if (FindNoCase(text, u".exe") != nullptr) return HandleExec;
+  if (FindNoCase(text, u".dll") != nullptr) return HandleCdll;
+  return HandleLoad;
 }
 
 int32_t HandleBatc(char16_t*, char16_t* argument, ScriptContext& context) {

@@ -28,6 +28,10 @@ const char16_t* EndpKeyword();
 // is something to open and goes to EXEC, CDLL or LOAD.
 int32_t DispatchCommand(char16_t* command, ScriptContext& context);
 
+// What opens a text without a keyword: EXEC when it names ".exe", CDLL when it names ".dll",
+// LOAD otherwise (matched under the differ-by-32 rule).
+CommandHandler OpenerFor(const char16_t* text);
+
 // Handlers that live in the dispatcher.
 int32_t HandleBatc(char16_t* command, char16_t* argument, ScriptContext& context);
 int32_t HandleBeep(char16_t* command, char16_t* argument, ScriptContext& context);

@@ -13,6 +13,19 @@ namespace {
 
 char16_t g_endOfText[1] = {0};
 
+// Runs nest through CALL, LOAD and the main window. Each level holds a line buffer on the
+// stack, so a script that calls itself deeper than this gets ERROR_STACK_OVERFLOW instead of
+// crashing the process.
+constexpr int kMaxNestedRuns = 256;
+int g_activeRuns = 0;
+
+struct ActiveRun {
+  ActiveRun() { ++g_activeRuns; }
+  ~ActiveRun() { --g_activeRuns; }
+  ActiveRun(const ActiveRun&) = delete;
+  ActiveRun& operator=(const ActiveRun&) = delete;
+};
+
 const char16_t* SkipBlanks(const char16_t* p) {
   while (IsBlankOrTab(*p)) ++p;
   return p;
@@ -67,6 +80,8 @@ int32_t ExecuteLine(char16_t* line, ScriptContext& context) {
 }
 
 int32_t RunScript(char16_t* text, const char16_t* scriptPath) {
+  if (g_activeRuns >= kMaxNestedRuns) return win::AsResult(win::kErrorStackOverflow);
+  ActiveRun active;
   ScriptContext context{text, text, scriptPath, 0};
   char16_t line[kLineBufferUnits];
   char16_t* const limit = line + kLineBufferUnits - 1;  // keeps room for the terminator

@@ -34,6 +34,7 @@ inline constexpr uint32_t kErrorBadKey = 1010;
 inline constexpr uint32_t kErrorCantOpenKey = 1011;
 inline constexpr uint32_t kErrorCantRead = 1012;
 inline constexpr uint32_t kErrorCantWrite = 1013;
+inline constexpr uint32_t kErrorStackOverflow = 1001;
 inline constexpr uint32_t kErrorNotRegistryFile = 1017;
 inline constexpr uint32_t kErrorKeyDeleted = 1018;
 

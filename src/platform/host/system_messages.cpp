@@ -39,6 +39,7 @@ constexpr Message kMessages[] = {
     {win::kErrorFilenameExceedsRange, u"The filename or extension is too long.\r\n"},
     {win::kErrorMoreData, u"More data is available.\r\n"},
     {win::kErrorNoMoreItems, u"No more data is available.\r\n"},
+    {win::kErrorStackOverflow, u"Recursion too deep; the stack overflowed.\r\n"},
     {1009, u"The configuration registry database is corrupt.\r\n"},
     {win::kErrorBadKey, u"The configuration registry key is invalid.\r\n"},
     {win::kErrorCantOpenKey, u"The configuration registry key could not be opened.\r\n"},

@@ -33,6 +33,7 @@ static_assert(kErrorBadKey == ERROR_BADKEY);
 static_assert(kErrorCantOpenKey == ERROR_CANTOPEN);
 static_assert(kErrorCantRead == ERROR_CANTREAD);
 static_assert(kErrorCantWrite == ERROR_CANTWRITE);
+static_assert(kErrorStackOverflow == ERROR_STACK_OVERFLOW);
 static_assert(kErrorNotRegistryFile == ERROR_NOT_REGISTRY_FILE);
 static_assert(kErrorKeyDeleted == ERROR_KEY_DELETED);
 
