@@ -14,8 +14,15 @@ namespace {
 class Win32Log final : public Log {
  public:
   Win32Log() {
+    // Looked up at run time: a device's system has no environment, and then there is no log file.
+    using GetVariable = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto getVariable = kernel == nullptr ? nullptr
+                                         : reinterpret_cast<GetVariable>(reinterpret_cast<void*>(
+                                               GetProcAddress(kernel, "GetEnvironmentVariableW")));
+    if (getVariable == nullptr) return;
     wchar_t path[MAX_PATH * 4];
-    DWORD n = GetEnvironmentVariableW(L"ORVINTA_LOG", path, MAX_PATH * 4);
+    DWORD n = getVariable(L"ORVINTA_LOG", path, MAX_PATH * 4);
     if (n == 0 || n >= MAX_PATH * 4) return;
     file_ = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
