@@ -15,10 +15,12 @@ ORVINTA_DECLARE_HANDLER(HandleGoto);
 ORVINTA_DECLARE_HANDLER(HandleProc);
 ORVINTA_DECLARE_HANDLER(HandleEndp);
 
-// Not built yet (engine/unbuilt_commands.cpp): each answers E_NOTIMPL until its room has it.
+// LOAD (engine/load.cpp); IFEX and ELSE (engine/conditions.cpp).
 ORVINTA_DECLARE_HANDLER(HandleLoad);
 ORVINTA_DECLARE_HANDLER(HandleIfex);
 ORVINTA_DECLARE_HANDLER(HandleElse);
+
+// Not built yet (engine/unbuilt_commands.cpp): each answers E_NOTIMPL until its room has it.
 ORVINTA_DECLARE_HANDLER(HandlePlay);
 ORVINTA_DECLARE_HANDLER(HandleMsgx);
 ORVINTA_DECLARE_HANDLER(HandleDlgx);

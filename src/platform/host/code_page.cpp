@@ -1,0 +1,206 @@
+#include "platform/host/code_page.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/constants.h"
+
+namespace orvinta::platform::host {
+
+namespace {
+
+constexpr uint32_t kUtf8 = 65001;
+
+struct CodePage {
+  uint32_t number;
+  std::string charset;  // iconv's name
+};
+
+bool IconvKnows(const std::string& charset) {
+  iconv_t probe = iconv_open("UTF-16LE", charset.c_str());
+  if (probe == reinterpret_cast<iconv_t>(-1)) return false;
+  iconv_close(probe);
+  return true;
+}
+
+CodePage LocaleCodePage() {
+  std::string charset;
+  if (locale_t locale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0))) {
+    charset = nl_langinfo_l(CODESET, locale);
+    freelocale(locale);
+  }
+  if (charset.empty() || charset == "UTF-8" || charset == "ANSI_X3.4-1968" || !IconvKnows(charset)) {
+    return {kUtf8, "UTF-8"};
+  }
+  return {0, charset};
+}
+
+CodePage ChooseCodePage() {
+  const char* named = std::getenv("ORVINTA_CODEPAGE");
+  if (named == nullptr || *named == 0) return LocaleCodePage();
+  char* end = nullptr;
+  unsigned long number = std::strtoul(named, &end, 10);
+  if (*end == 0 && number > 0 && number < 65536) {
+    std::string charset = number == kUtf8 ? "UTF-8" : "CP" + std::to_string(number);
+    if (IconvKnows(charset)) return {static_cast<uint32_t>(number), charset};
+  }
+  CodePage fallback = LocaleCodePage();
+  std::fprintf(stderr, "orvinta: ORVINTA_CODEPAGE=%s is not a code page this system can convert; using %s\n", named,
+               fallback.number == kUtf8 ? "UTF-8 (65001)" : fallback.charset.c_str());
+  return fallback;
+}
+
+const CodePage& Current() {
+  static const CodePage page = ChooseCodePage();
+  return page;
+}
+
+// One converter per direction for the whole process, reset before each use.
+iconv_t Converter(bool toUtf16) {
+  static iconv_t in = iconv_open("UTF-16LE", Current().charset.c_str());
+  static iconv_t out = iconv_open(Current().charset.c_str(), "UTF-16LE");
+  iconv_t cd = toUtf16 ? in : out;
+  if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  return cd;
+}
+
+// Where converted bytes go: the caller's buffer, or, when it only asks for the size, a scratch
+// block that is counted and reused.
+class Sink {
+ public:
+  Sink(char* destination, size_t capacityBytes) : start_(destination), next_(destination), left_(capacityBytes) {
+    if (destination == nullptr) {
+      counting_ = true;
+      next_ = scratch_;
+      left_ = sizeof scratch_;
+    }
+  }
+  char** next() { return &next_; }
+  size_t* left() { return &left_; }
+  // Makes room after E2BIG; false when the caller's buffer is full.
+  bool Drain() {
+    if (!counting_) return false;
+    counted_ += static_cast<size_t>(next_ - scratch_);
+    next_ = scratch_;
+    left_ = sizeof scratch_;
+    return true;
+  }
+  bool Put(const char* bytes, size_t n) {
+    if (left_ < n && !Drain()) return false;
+    std::memcpy(next_, bytes, n);
+    next_ += n;
+    left_ -= n;
+    return true;
+  }
+  size_t Written() const { return counting_ ? counted_ + static_cast<size_t>(next_ - scratch_) : static_cast<size_t>(next_ - start_); }
+
+ private:
+  char* start_;
+  char* next_;
+  size_t left_;
+  bool counting_ = false;
+  size_t counted_ = 0;
+  char scratch_[4096];
+};
+
+// Converts `in` whole; `replace` writes the stand-in for the unit at `in` that iconv refuses and
+// returns how many input bytes it stands for. Returns false when the destination is too small.
+template <typename Replace>
+bool Convert(iconv_t cd, char* in, size_t inLeft, Sink& sink, Replace replace) {
+  while (inLeft > 0) {
+    if (iconv(cd, &in, &inLeft, sink.next(), sink.left()) != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) {
+      if (!sink.Drain()) return false;
+      continue;
+    }
+    // EILSEQ (not a character here) or EINVAL (cut short at the end).
+    size_t skipped = 0;
+    if (!replace(in, inLeft, sink, &skipped)) return false;
+    in += skipped;
+    inLeft -= skipped;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  while (iconv(cd, nullptr, nullptr, sink.next(), sink.left()) == static_cast<size_t>(-1)) {
+    if (errno != E2BIG || !sink.Drain()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+uint32_t AnsiCodePage() { return Current().number; }
+
+int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error) {
+  if (source == nullptr || sourceLength == 0 || sourceLength < -1 || capacity < 0 ||
+      (capacity > 0 && destination == nullptr)) {
+    *error = win::kErrorInvalidParameter;
+    return 0;
+  }
+  iconv_t cd = Converter(true);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    *error = win::kErrorInvalidParameter;
+    return 0;
+  }
+  size_t length = sourceLength == -1 ? std::strlen(source) + 1 : static_cast<size_t>(sourceLength);
+  Sink sink(capacity == 0 ? nullptr : reinterpret_cast<char*>(destination), static_cast<size_t>(capacity) * 2);
+  const bool windows1252 = Current().number == 1252;
+  bool fits = Convert(cd, const_cast<char*>(source), length, sink, [&](const char* at, size_t, Sink& out, size_t* skipped) {
+    // Windows maps the five bytes that 1252 leaves undefined to the C1 controls of the same
+    // number; every other byte that is no character becomes U+FFFD.
+    auto byte = static_cast<unsigned char>(*at);
+    char16_t unit = windows1252 && (byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D)
+                        ? static_cast<char16_t>(byte)
+                        : char16_t{0xFFFD};
+    *skipped = 1;
+    char bytes[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    return out.Put(bytes, 2);
+  });
+  if (!fits) {
+    *error = win::kErrorInsufficientBuffer;
+    return 0;
+  }
+  return static_cast<int>(sink.Written() / 2);
+}
+
+int Utf16ToAnsi(const char16_t* source, int sourceLength, char* destination, int capacity, uint32_t* error) {
+  if (source == nullptr || sourceLength == 0 || sourceLength < -1 || capacity < 0 ||
+      (capacity > 0 && destination == nullptr)) {
+    *error = win::kErrorInvalidParameter;
+    return 0;
+  }
+  iconv_t cd = Converter(false);
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    *error = win::kErrorInvalidParameter;
+    return 0;
+  }
+  size_t units = 0;
+  if (sourceLength == -1) {
+    while (source[units] != 0) ++units;
+    ++units;
+  } else {
+    units = static_cast<size_t>(sourceLength);
+  }
+  Sink sink(capacity == 0 ? nullptr : destination, static_cast<size_t>(capacity));
+  const bool utf8 = Current().number == kUtf8;
+  auto* in = reinterpret_cast<char*>(const_cast<char16_t*>(source));
+  bool fits = Convert(cd, in, units * 2, sink, [&](const char*, size_t left, Sink& out, size_t* skipped) {
+    // A character the code page lacks becomes "?"; in UTF-8 only a lone surrogate can fail,
+    // and it becomes U+FFFD as on Windows.
+    *skipped = left < 2 ? left : 2;
+    return utf8 ? out.Put("\xEF\xBF\xBD", 3) : out.Put("?", 1);
+  });
+  if (!fits) {
+    *error = win::kErrorInsufficientBuffer;
+    return 0;
+  }
+  return static_cast<int>(sink.Written());
+}
+
+}  // namespace orvinta::platform::host
