@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/constants.h"
 
@@ -42,14 +43,15 @@ CodePage LocaleCodePage() {
   return {0, charset};
 }
 
+std::string CharsetFor(uint32_t number) { return number == kUtf8 ? "UTF-8" : "CP" + std::to_string(number); }
+
 CodePage ChooseCodePage() {
   const char* named = std::getenv("ORVINTA_CODEPAGE");
   if (named == nullptr || *named == 0) return LocaleCodePage();
   char* end = nullptr;
   unsigned long number = std::strtoul(named, &end, 10);
-  if (*end == 0 && number > 0 && number < 65536) {
-    std::string charset = number == kUtf8 ? "UTF-8" : "CP" + std::to_string(number);
-    if (IconvKnows(charset)) return {static_cast<uint32_t>(number), charset};
+  if (*end == 0 && number > 0 && number < 65536 && IconvKnows(CharsetFor(static_cast<uint32_t>(number)))) {
+    return {static_cast<uint32_t>(number), CharsetFor(static_cast<uint32_t>(number))};
   }
   CodePage fallback = LocaleCodePage();
   std::fprintf(stderr, "orvinta: ORVINTA_CODEPAGE=%s is not a code page this system can convert; using %s\n", named,
@@ -57,16 +59,33 @@ CodePage ChooseCodePage() {
   return fallback;
 }
 
-const CodePage& Current() {
-  static const CodePage page = ChooseCodePage();
-  return page;
+// The code page in force and its two converters, made on first use.
+struct State {
+  CodePage page;
+  iconv_t toUtf16;
+  iconv_t fromUtf16;
+
+  explicit State(CodePage chosen)
+      : page(std::move(chosen)),
+        toUtf16(iconv_open("UTF-16LE", page.charset.c_str())),
+        fromUtf16(iconv_open(page.charset.c_str(), "UTF-16LE")) {}
+  ~State() { Close(); }
+  void Close() {
+    if (toUtf16 != reinterpret_cast<iconv_t>(-1)) iconv_close(toUtf16);
+    if (fromUtf16 != reinterpret_cast<iconv_t>(-1)) iconv_close(fromUtf16);
+  }
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
+};
+
+State& Current() {
+  static State state(ChooseCodePage());
+  return state;
 }
 
-// One converter per direction for the whole process, reset before each use.
+// The converter for one direction, reset before each use.
 iconv_t Converter(bool toUtf16) {
-  static iconv_t in = iconv_open("UTF-16LE", Current().charset.c_str());
-  static iconv_t out = iconv_open(Current().charset.c_str(), "UTF-16LE");
-  iconv_t cd = toUtf16 ? in : out;
+  iconv_t cd = toUtf16 ? Current().toUtf16 : Current().fromUtf16;
   if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
   return cd;
 }
@@ -135,7 +154,18 @@ bool Convert(iconv_t cd, char* in, size_t inLeft, Sink& sink, Replace replace) {
 
 }  // namespace
 
-uint32_t AnsiCodePage() { return Current().number; }
+uint32_t AnsiCodePage() { return Current().page.number; }
+
+bool SelectAnsiCodePage(uint32_t number) {
+  std::string charset = CharsetFor(number);
+  if (!IconvKnows(charset)) return false;
+  State& state = Current();
+  state.Close();
+  state.page = {number, charset};
+  state.toUtf16 = iconv_open("UTF-16LE", charset.c_str());
+  state.fromUtf16 = iconv_open(charset.c_str(), "UTF-16LE");
+  return true;
+}
 
 int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error) {
   if (source == nullptr || sourceLength == 0 || sourceLength < -1 || capacity < 0 ||
@@ -150,7 +180,7 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
   }
   size_t length = sourceLength == -1 ? std::strlen(source) + 1 : static_cast<size_t>(sourceLength);
   Sink sink(capacity == 0 ? nullptr : reinterpret_cast<char*>(destination), static_cast<size_t>(capacity) * 2);
-  const bool windows1252 = Current().number == 1252;
+  const bool windows1252 = Current().page.number == 1252;
   bool fits = Convert(cd, const_cast<char*>(source), length, sink, [&](const char* at, size_t, Sink& out, size_t* skipped) {
     // Windows maps the five bytes that 1252 leaves undefined to the C1 controls of the same
     // number; every other byte that is no character becomes U+FFFD.
@@ -188,7 +218,7 @@ int Utf16ToAnsi(const char16_t* source, int sourceLength, char* destination, int
     units = static_cast<size_t>(sourceLength);
   }
   Sink sink(capacity == 0 ? nullptr : destination, static_cast<size_t>(capacity));
-  const bool utf8 = Current().number == kUtf8;
+  const bool utf8 = Current().page.number == kUtf8;
   auto* in = reinterpret_cast<char*>(const_cast<char16_t*>(source));
   bool fits = Convert(cd, in, units * 2, sink, [&](const char*, size_t left, Sink& out, size_t* skipped) {
     // A character the code page lacks becomes "?"; in UTF-8 only a lone surrogate can fail,

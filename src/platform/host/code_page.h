@@ -12,6 +12,10 @@ namespace orvinta::platform::host {
 // The number of the code page in force (0 for a locale character set that has none).
 uint32_t AnsiCodePage();
 
+// Puts another code page in force (tests convert in several in one process); false, and no
+// change, when iconv does not know it.
+bool SelectAnsiCodePage(uint32_t number);
+
 // MultiByteToWideChar / WideCharToMultiByte semantics (see platform/text_time.h). On failure
 // they return 0 and set *error to the Win32 code.
 int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error);
