@@ -59,17 +59,41 @@ CodePage ChooseCodePage() {
   return fallback;
 }
 
+// Whether every byte from 0x01 to 0x7F stands for itself, statelessly. Then a run of such bytes
+// can be copied without iconv (script text is mostly ASCII), and a byte below 0x40 always
+// starts a character: it is never the trail byte of a double-byte character, nor a UTF-8
+// continuation byte. False for EBCDIC, UTF-7 and the ISO-2022 forms.
+bool KeepsAscii(iconv_t cd) {
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  char bytes[127];
+  char16_t units[128];
+  for (int i = 0; i < 127; ++i) bytes[i] = static_cast<char>(i + 1);
+  char* in = bytes;
+  char* out = reinterpret_cast<char*>(units);
+  size_t inLeft = sizeof bytes, outLeft = sizeof units;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1) || outLeft != sizeof units - 254) return false;
+  for (int i = 0; i < 127; ++i) {
+    if (units[i] != i + 1) return false;
+  }
+  return true;
+}
+
 // The code page in force and its two converters, made on first use.
 struct State {
   CodePage page;
   iconv_t toUtf16;
   iconv_t fromUtf16;
+  bool asciiCompatible;
 
-  explicit State(CodePage chosen)
-      : page(std::move(chosen)),
-        toUtf16(iconv_open("UTF-16LE", page.charset.c_str())),
-        fromUtf16(iconv_open(page.charset.c_str(), "UTF-16LE")) {}
+  explicit State(CodePage chosen) { Open(std::move(chosen)); }
   ~State() { Close(); }
+  void Open(CodePage chosen) {
+    page = std::move(chosen);
+    toUtf16 = iconv_open("UTF-16LE", page.charset.c_str());
+    fromUtf16 = iconv_open(page.charset.c_str(), "UTF-16LE");
+    asciiCompatible = KeepsAscii(toUtf16);
+  }
   void Close() {
     if (toUtf16 != reinterpret_cast<iconv_t>(-1)) iconv_close(toUtf16);
     if (fromUtf16 != reinterpret_cast<iconv_t>(-1)) iconv_close(fromUtf16);
@@ -118,6 +142,24 @@ class Sink {
     left_ -= n;
     return true;
   }
+  // Widens ASCII bytes to UTF-16 LE units.
+  bool PutAscii(const char* bytes, size_t n) {
+    while (n > 0) {
+      if (left_ < 2 && !Drain()) return false;
+      size_t take = left_ / 2 < n ? left_ / 2 : n;
+      char* __restrict out = next_;
+      const char* __restrict in = bytes;
+      for (size_t i = 0; i < take; ++i) {
+        out[2 * i] = in[i];
+        out[2 * i + 1] = 0;
+      }
+      next_ += 2 * take;
+      left_ -= 2 * take;
+      bytes += take;
+      n -= take;
+    }
+    return true;
+  }
   size_t Written() const { return counting_ ? counted_ + static_cast<size_t>(next_ - scratch_) : static_cast<size_t>(next_ - start_); }
 
  private:
@@ -161,9 +203,7 @@ bool SelectAnsiCodePage(uint32_t number) {
   if (!IconvKnows(charset)) return false;
   State& state = Current();
   state.Close();
-  state.page = {number, charset};
-  state.toUtf16 = iconv_open("UTF-16LE", charset.c_str());
-  state.fromUtf16 = iconv_open(charset.c_str(), "UTF-16LE");
+  state.Open({number, charset});
   return true;
 }
 
@@ -181,7 +221,7 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
   size_t length = sourceLength == -1 ? std::strlen(source) + 1 : static_cast<size_t>(sourceLength);
   Sink sink(capacity == 0 ? nullptr : reinterpret_cast<char*>(destination), static_cast<size_t>(capacity) * 2);
   const bool windows1252 = Current().page.number == 1252;
-  bool fits = Convert(cd, const_cast<char*>(source), length, sink, [&](const char* at, size_t, Sink& out, size_t* skipped) {
+  auto replace = [&](const char* at, size_t, Sink& out, size_t* skipped) {
     // Windows maps the five bytes that 1252 leaves undefined to the C1 controls of the same
     // number; every other byte that is no character becomes U+FFFD.
     auto byte = static_cast<unsigned char>(*at);
@@ -191,7 +231,30 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
     *skipped = 1;
     char bytes[2] = {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
     return out.Put(bytes, 2);
-  });
+  };
+  bool fits = true;
+  if (!Current().asciiCompatible) {
+    fits = Convert(cd, const_cast<char*>(source), length, sink, replace);
+  } else {
+    // ASCII runs are widened here; iconv gets each stretch that holds other bytes, up to the
+    // next byte below 0x40, where a character surely starts.
+    size_t at = 0;
+    while (fits && at < length) {
+      size_t run = at;
+      for (uint64_t eight; run + 8 <= length; run += 8) {
+        std::memcpy(&eight, source + run, 8);
+        if ((eight & 0x8080808080808080u) != 0) break;
+      }
+      while (run < length && static_cast<unsigned char>(source[run]) < 0x80) ++run;
+      fits = sink.PutAscii(source + at, run - at);
+      at = run;
+      if (!fits || at == length) break;
+      size_t stretch = at + 1;
+      while (stretch < length && static_cast<unsigned char>(source[stretch]) >= 0x40) ++stretch;
+      fits = Convert(cd, const_cast<char*>(source + at), stretch - at, sink, replace);
+      at = stretch;
+    }
+  }
   if (!fits) {
     *error = win::kErrorInsufficientBuffer;
     return 0;
