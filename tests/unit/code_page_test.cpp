@@ -52,6 +52,8 @@ TEST(HostCodePage, AnsiBytesBecomeUtf16InTheCodePageInForce) {
       {1252, "\x81\x8D\x8F\x90\x9D", u"\u0081\u008D\u008F\u0090\u009D"},  // the undefined bytes, as Windows maps them
       {936, "; \xD6\xD0\xCE\xC4 ok", u"; \u4E2D\u6587 ok"},
       {936, "a\xD6", u"a\uFFFD"},  // a lead byte cut off at the end
+      {936, "\x81\x40@\x81\x7E\r\n\xD6\xD0", u"\u4E02@\u4E8A\r\n\u4E2D"},  // trail bytes in the ASCII range
+      {936, "\xD6\r\xD0", u"\uFFFD\r\uFFFD"},  // a control byte is never a trail byte
       {65001, "\xEF\xBB\xBF\xE4\xB8\xAD \xF0\x9F\x98\x80", u"\uFEFF\u4E2D \U0001F600"},
       {65001, "a\xFF" "b\xC3", u"a\uFFFDb\uFFFD"},
   };

@@ -60,9 +60,10 @@ CodePage ChooseCodePage() {
 }
 
 // Whether every byte from 0x01 to 0x7F stands for itself, statelessly. Then a run of such bytes
-// can be copied without iconv (script text is mostly ASCII), and a byte below 0x40 always
-// starts a character: it is never the trail byte of a double-byte character, nor a UTF-8
-// continuation byte. False for EBCDIC, UTF-7 and the ISO-2022 forms.
+// can be copied without iconv (script text is mostly ASCII), and a control byte (below 0x20)
+// always stands alone: no multi-byte character of such a character set holds one (trail bytes
+// of the double-byte code pages start at 0x40, GB18030's digits at 0x30, UTF-8's at 0x80).
+// False for EBCDIC, UTF-7 and the ISO-2022 forms.
 bool KeepsAscii(iconv_t cd) {
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   char bytes[127];
@@ -237,7 +238,7 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
     fits = Convert(cd, const_cast<char*>(source), length, sink, replace);
   } else {
     // ASCII runs are widened here; iconv gets each stretch that holds other bytes, up to the
-    // next byte below 0x40, where a character surely starts.
+    // next control byte (a line break, usually), where a character surely starts.
     size_t at = 0;
     while (fits && at < length) {
       size_t run = at;
@@ -250,7 +251,7 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
       at = run;
       if (!fits || at == length) break;
       size_t stretch = at + 1;
-      while (stretch < length && static_cast<unsigned char>(source[stretch]) >= 0x40) ++stretch;
+      while (stretch < length && static_cast<unsigned char>(source[stretch]) >= 0x20) ++stretch;
       fits = Convert(cd, const_cast<char*>(source + at), stretch - at, sink, replace);
       at = stretch;
     }
