@@ -3,7 +3,9 @@
 // is the file, written below a private temporary root and loaded as "\fuzz\in.ovs". Beside it
 // lie a subfolder with a script and a UTF-16 file, so that wildcards and nested LOADs find
 // something. Scripts get a device that neither sleeps nor beeps, and no path outside the
-// private root: a host path ("/..." or relative) is refused by the file service.
+// private root: a host path ("/..." or relative) is refused by the file service. Each input may
+// open 256 files: a script that loads itself twice per run asks, by its own meaning, for 2^256
+// loads (runs nest at most 256 deep), which is no fault of the program but would read as a hang.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,8 +36,12 @@ class DeviceOnlyFiles final : public pf::Files {
 
   pf::FileHandle CreateFileW(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
                              uint32_t flags) override {
-    return Device(path) ? inner_->CreateFileW(path, access, share, disposition, flags) : Refused(pf::kInvalidHandleValue);
+    if (!Device(path) || ++opened > kOpensPerInput) return Refused(pf::kInvalidHandleValue);
+    return inner_->CreateFileW(path, access, share, disposition, flags);
   }
+
+  static constexpr int kOpensPerInput = 256;
+  int opened = 0;
   bool ReadFile(pf::FileHandle f, void* b, uint32_t n, uint32_t* r) override { return inner_->ReadFile(f, b, n, r); }
   bool WriteFile(pf::FileHandle f, const void* d, uint32_t n, uint32_t* w) override { return inner_->WriteFile(f, d, n, w); }
   uint32_t GetFileSize(pf::FileHandle f, uint32_t* h) override { return inner_->GetFileSize(f, h); }
@@ -82,6 +88,11 @@ class DeviceOnlyFiles final : public pf::Files {
 
 std::string g_input;  // the host path of \fuzz\in.ovs
 
+DeviceOnlyFiles* Files() {
+  static DeviceOnlyFiles files(pf::Get().files);
+  return &files;
+}
+
 void Write(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -99,9 +110,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Write(root + "/fuzz/sub/w.ovs", std::string("\xFF\xFE" "E\0V\0A\0L\0 \0x\0=\0" "4\0", 18));
   g_input = root + "/fuzz/in.ovs";
   static QuietDevice quiet;
-  static DeviceOnlyFiles files(pf::Get().files);
   pf::Get().device = &quiet;
-  pf::Get().files = &files;
+  pf::Get().files = Files();
   // The root goes when the fuzzer ends; a crash keeps it for a look.
   std::atexit([] { std::filesystem::remove_all(std::filesystem::path(g_input).parent_path().parent_path()); });
   return 0;
@@ -112,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const uint32_t kCodePages[] = {65001, 1252, 936};
   orvinta::platform::host::SelectAnsiCodePage(kCodePages[data[0] % 3]);
   Write(g_input, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  Files()->opened = 0;
   orvinta::engine::LoadOneFile(u"\\fuzz\\in.ovs");
   return 0;
 }
