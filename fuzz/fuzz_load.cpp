@@ -16,11 +16,13 @@
 
 #include "engine/load.h"
 #include "platform/host/code_page.h"
+#include "device_only_files.h"
 #include "platform/platform.h"
 
 namespace {
 
 namespace pf = orvinta::platform;
+using orvinta::fuzz::DeviceOnlyFiles;
 
 class QuietDevice final : public pf::Device {
  public:
@@ -29,67 +31,12 @@ class QuietDevice final : public pf::Device {
   uint32_t ProcessConfigXml(const char16_t*, uint32_t) override { return 0x80004001; }
 };
 
-// Passes device paths on to the host's file service and refuses every other path.
-class DeviceOnlyFiles final : public pf::Files {
- public:
-  explicit DeviceOnlyFiles(pf::Files* inner) : inner_(inner) {}
-
-  pf::FileHandle CreateFileW(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
-                             uint32_t flags) override {
-    if (!Device(path) || ++opened > kOpensPerInput) return Refused(pf::kInvalidHandleValue);
-    return inner_->CreateFileW(path, access, share, disposition, flags);
-  }
-
-  static constexpr int kOpensPerInput = 256;
-  int opened = 0;
-  bool ReadFile(pf::FileHandle f, void* b, uint32_t n, uint32_t* r) override { return inner_->ReadFile(f, b, n, r); }
-  bool WriteFile(pf::FileHandle f, const void* d, uint32_t n, uint32_t* w) override { return inner_->WriteFile(f, d, n, w); }
-  uint32_t GetFileSize(pf::FileHandle f, uint32_t* h) override { return inner_->GetFileSize(f, h); }
-  uint32_t SetFilePointer(pf::FileHandle f, int32_t d, int32_t* h, uint32_t m) override {
-    return inner_->SetFilePointer(f, d, h, m);
-  }
-  bool CloseHandle(pf::FileHandle f) override { return inner_->CloseHandle(f); }
-  bool CreateDirectoryW(const char16_t* p) override { return Device(p) ? inner_->CreateDirectoryW(p) : Refused(false); }
-  bool RemoveDirectoryW(const char16_t* p) override { return Device(p) ? inner_->RemoveDirectoryW(p) : Refused(false); }
-  bool DeleteFileW(const char16_t* p) override { return Device(p) ? inner_->DeleteFileW(p) : Refused(false); }
-  bool MoveFileW(const char16_t* a, const char16_t* b) override {
-    return Device(a) && Device(b) ? inner_->MoveFileW(a, b) : Refused(false);
-  }
-  bool CopyFileW(const char16_t* a, const char16_t* b, bool f) override {
-    return Device(a) && Device(b) ? inner_->CopyFileW(a, b, f) : Refused(false);
-  }
-  uint32_t GetFileAttributesW(const char16_t* p) override {
-    return Device(p) ? inner_->GetFileAttributesW(p) : Refused(pf::kInvalidFileAttributes);
-  }
-  bool GetFileAttributesExW(const char16_t* p, pf::FileAttributeData* d) override {
-    return Device(p) ? inner_->GetFileAttributesExW(p, d) : Refused(false);
-  }
-  pf::SearchHandle FindFirstFileW(const char16_t* p, pf::FindData* d) override {
-    return Device(p) ? inner_->FindFirstFileW(p, d) : Refused(pf::kInvalidHandleValue);
-  }
-  bool FindNextFileW(pf::SearchHandle s, pf::FindData* d) override { return inner_->FindNextFileW(s, d); }
-  bool FindClose(pf::SearchHandle s) override { return inner_->FindClose(s); }
-  uint32_t GetLastError() override { return inner_->GetLastError(); }
-  void SetLastError(uint32_t code) override { inner_->SetLastError(code); }
-  bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
-    return inner_->SpecialFolderPath(csidl, buffer, create);
-  }
-  bool IsPathSeparator(char16_t c) const override { return inner_->IsPathSeparator(c); }
-
- private:
-  static bool Device(const char16_t* path) { return path[0] == u'\\'; }
-  template <typename T>
-  T Refused(T value) {
-    inner_->SetLastError(5);
-    return value;
-  }
-  pf::Files* inner_;
-};
-
 std::string g_input;  // the host path of \fuzz\in.ovs
 
+// At most 256 opens per input (see above).
 DeviceOnlyFiles* Files() {
   static DeviceOnlyFiles files(pf::Get().files);
+  files.openLimit = 256;
   return &files;
 }
 

@@ -3,7 +3,8 @@
 // The input is UTF-16 LE text (an odd trailing byte is dropped), copied into a writable,
 // zero-terminated buffer, because the runner works in place on the text. The run must not
 // touch anything but a private device root, and nothing in it may wait: the device is
-// replaced by one whose Sleep returns at once and whose MessageBeep is silent.
+// replaced by one whose Sleep returns at once and whose MessageBeep is silent, and the file
+// service refuses every path that is not a device path (LOAD could otherwise read host files).
 //
 // Every script ends, since jumps and calls only go forward, but not every script ends soon:
 // a procedure without ENDP runs to the end of the text, calls included, so each CALL that
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <vector>
 
+#include "device_only_files.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
 #include "platform/platform.h"
@@ -82,18 +84,14 @@ class BudgetLog final : public Log {
   void Append(std::u16string_view) override {}
 };
 
-// The host's files, with a unit spent per special folder looked up.
-class BudgetFiles final : public Files {
+// The host's files for device paths only, with units spent per special folder looked up.
+class BudgetFiles final : public orvinta::fuzz::DeviceOnlyFiles {
  public:
-  explicit BudgetFiles(Files* inner) : inner_(inner) {}
+  using DeviceOnlyFiles::DeviceOnlyFiles;
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
     g_budget.Spend(Budget::kPerSpecialFolder);
-    return inner_->SpecialFolderPath(csidl, buffer, create);
+    return DeviceOnlyFiles::SpecialFolderPath(csidl, buffer, create);
   }
-  bool IsPathSeparator(char16_t c) const override { return inner_->IsPathSeparator(c); }
-
- private:
-  Files* inner_;
 };
 
 // <private folder>/root is the device's root; the registry hive goes beside it, in the same folder.

@@ -2,6 +2,7 @@
 #include "engine/load.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "engine/command_handlers.h"
 #include "engine/runner.h"
@@ -18,6 +19,26 @@ constexpr char16_t kRegedit4Header[] = u"REGEDIT4";
 constexpr char16_t kVersion5Header[] = u"Windows Registry Editor Version 5.00";
 constexpr size_t kRegedit4Length = 8;
 constexpr size_t kVersion5Length = 36;
+
+// The file's text lives in malloc blocks (one for the bytes, one for converted text). They and
+// the search are released on every way out, an exception that abandons a run included (the fuzz
+// harness ends runs that way).
+struct FreeBlock {
+  void operator()(void* block) const { std::free(block); }
+};
+using Bytes = std::unique_ptr<unsigned char, FreeBlock>;
+using Text = std::unique_ptr<char16_t, FreeBlock>;
+
+class SearchCloser {
+ public:
+  explicit SearchCloser(platform::SearchHandle search) : search_(search) {}
+  ~SearchCloser() { platform::Get().files->FindClose(search_); }
+  SearchCloser(const SearchCloser&) = delete;
+  SearchCloser& operator=(const SearchCloser&) = delete;
+
+ private:
+  platform::SearchHandle search_;
+};
 
 // Writes `name` and `suffix` at `at` in the path buffer. A name that would not fit is refused,
 // and the caller passes over that entry.
@@ -62,33 +83,26 @@ bool IsUtf16Text(const unsigned char* bytes) { return (bytes[0] == 0xFF && bytes
 
 int32_t LoadOneFile(const char16_t* path) {
   uint32_t count = files::kWholeFile;
-  auto* bytes = static_cast<unsigned char*>(files::ReadWholeFile(path, nullptr, &count));
+  Bytes bytes(static_cast<unsigned char*>(files::ReadWholeFile(path, nullptr, &count)));
   if (bytes == nullptr) return win::AsResult(win::kErrorOpenFailed);
 
-  if (IsUtf16Text(bytes)) {
+  if (IsUtf16Text(bytes.get())) {
     // The read ends the data with two zero bytes; after an odd count the UTF-16 unit that
     // follows the last whole one needs two more, which the 16 spare bytes hold.
-    bytes[static_cast<size_t>(count) + 2] = 0;
-    bytes[static_cast<size_t>(count) + 3] = 0;
-    int32_t result = HandleText(reinterpret_cast<char16_t*>(bytes), path);
-    std::free(bytes);
-    return result;
+    bytes.get()[static_cast<size_t>(count) + 2] = 0;
+    bytes.get()[static_cast<size_t>(count) + 3] = 0;
+    return HandleText(reinterpret_cast<char16_t*>(bytes.get()), path);
   }
 
   // ANSI: one conversion into a block of count + 16 units, then the bytes go at once.
   size_t units = static_cast<size_t>(count) + 16;
-  auto* text = units <= 0x7FFFFFFF ? static_cast<char16_t*>(std::malloc(units * sizeof(char16_t))) : nullptr;
-  if (text == nullptr) {
-    std::free(bytes);
-    return win::AsResult(win::kErrorOpenFailed);
-  }
-  int converted = platform::Get().text->MultiByteToWideChar(reinterpret_cast<const char*>(bytes), -1, text,
-                                                           static_cast<int>(units));
-  if (converted <= 0) text[0] = 0;
-  std::free(bytes);
-  int32_t result = HandleText(text, path);
-  std::free(text);
-  return result;
+  Text text(units <= 0x7FFFFFFF ? static_cast<char16_t*>(std::malloc(units * sizeof(char16_t))) : nullptr);
+  if (text == nullptr) return win::AsResult(win::kErrorOpenFailed);
+  int converted = platform::Get().text->MultiByteToWideChar(reinterpret_cast<const char*>(bytes.get()), -1,
+                                                           text.get(), static_cast<int>(units));
+  if (converted <= 0) text.get()[0] = 0;
+  bytes.reset();
+  return HandleText(text.get(), path);
 }
 
 int32_t LoadPattern(const char16_t* argument) {
@@ -107,6 +121,7 @@ int32_t LoadPattern(const char16_t* argument) {
   platform::FindData found;
   platform::SearchHandle search = fs.FindFirstFileW(argument, &found);
   if (search == platform::kInvalidHandleValue) return win::AsResult(win::kErrorFileNotFound);
+  SearchCloser closer(search);
   int32_t result = win::AsResult(win::kErrorFileNotFound);
   do {
     if (scan) {
@@ -118,7 +133,6 @@ int32_t LoadPattern(const char16_t* argument) {
       result = LoadOneFile(path);
     }
   } while (fs.FindNextFileW(search, &found));
-  fs.FindClose(search);
   return result;
 }
 
