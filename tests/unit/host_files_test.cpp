@@ -221,23 +221,6 @@ TEST(HostFiles, PointerSizeAndShortWritesReportLikeWindows) {
   EXPECT_EQ(read, 0u);
 }
 
-TEST(HostFiles, SystemErrorsBecomeWindowsCodes) {
-  DeviceFolder folder;
-  folder.Write(u"f", "x");
-  struct Case {
-    int error;
-    uint32_t code;
-  } cases[] = {
-      {EACCES, win::kErrorAccessDenied}, {ENOSPC, win::kErrorDiskFull}, {ELOOP, win::kErrorCantResolveFilename},
-      {EMFILE, win::kErrorInvalidFunction}, {ENAMETOOLONG, win::kErrorFilenameExceedsRange},
-  };
-  for (const Case& c : cases) {
-    SystemCallFault<&SystemCalls::open> fault(1, c.error);
-    EXPECT_EQ(Fs().CreateFileW(folder.Device(u"f").c_str(), pf::kGenericRead, 0, pf::kOpenExisting, 0), pf::kInvalidHandleValue);
-    EXPECT_EQ(Fs().GetLastError(), c.code) << c.error;
-  }
-}
-
 TEST(HostFiles, ASymbolicLinkLoopIsAnEntryThatCannotBeOpened) {
   DeviceFolder folder;
   folder.MakeFolder(u"d");
