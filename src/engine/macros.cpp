@@ -90,7 +90,7 @@ void SetUserVariable(int slot, const char16_t* text) {
   char16_t* target = g_userVariables[slot];
   int n = 0;
   for (; n < kUserVariableUnits - 1 && text[n] != 0; ++n) target[n] = text[n];
-  for (; n < kUserVariableUnits; ++n) target[n] = 0;
+  target[n] = 0;
 }
 
 void ClearUserVariable(int slot) {
