@@ -22,6 +22,7 @@ char16_t* AppendDirectoryOf(char16_t* out, char16_t* limit, const char16_t* path
   for (const char16_t* p = path; *p != 0; ++p) {
     if (files.IsPathSeparator(*p)) lastSeparator = p;
   }
+  if (lastSeparator == nullptr) return out;
   for (const char16_t* p = path; p < lastSeparator && out < limit; ++p) *out++ = *p;
   return out;
 }
