@@ -31,7 +31,8 @@ const char16_t* EndpKeyword() { return kCommandTable[kEndpEntry].keyword; }
 
 int32_t DispatchCommand(char16_t* command, ScriptContext& context) {
   for (const CommandEntry& entry : kCommandTable) {
-    if (CommonPrefixLength(command, entry.keyword) < 4) continue;
+    // The first unit rules out most entries before the full comparison.
+    if (command[0] != entry.keyword[0] || CommonPrefixLength(command, entry.keyword) < 4) continue;
     char16_t* argument = command + 4;
     while (IsBlankOrTab(*argument)) ++argument;
     return entry.handler(command, argument, context);

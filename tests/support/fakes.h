@@ -6,7 +6,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -29,7 +28,10 @@ class Installed : public Service {
 // Records every call with its arguments in `journal` ("MessageBeep 5, Sleep 100,
 // ProcessConfigXml 1 [document]"); never beeps or sleeps.
 struct RecordingDevice final : Installed<pf::Device, &pf::Services::device> {
-  bool MessageBeep(uint32_t type) override { return Record(u"MessageBeep", type), beepSucceeds; }
+  bool MessageBeep(uint32_t type) override {
+    Record(u"MessageBeep", type);
+    return beepSucceeds;
+  }
   void Sleep(uint32_t milliseconds) override { Record(u"Sleep", milliseconds); }
   uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override {
     Record(u"ProcessConfigXml", flags, u" [" + std::u16string(document) + u"]");
@@ -76,12 +78,12 @@ struct FixedTextTime final : Installed<pf::TextTime, &pf::Services::text> {
   std::optional<std::u16string> time = u"12:34", date = u"06.05.2024", message;
 };
 
-// Special folders with fixed paths (a csidl missing from `folders` fails); records each request
-// with its create flag. Only "\" separates folders unless `slashSeparates` is set. Every file
-// call goes on to the service it stands in for.
+// Special folders with fixed paths (a csidl missing from `folders` fails, leaving garbage);
+// records each create flag. Only "\" separates folders unless `slashSeparates` is set. Every
+// file call goes on to the service it stands in for.
 struct FakeFiles final : Installed<pf::Files, &pf::Services::files> {
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
-    requests.emplace_back(csidl, create);
+    createFlags.push_back(create);
     auto found = folders.find(csidl);
     if (found == folders.end()) return std::copy_n(u"BAD", 4, buffer), false;
     buffer[found->second.copy(buffer, 259)] = 0;
@@ -119,7 +121,7 @@ struct FakeFiles final : Installed<pf::Files, &pf::Services::files> {
 
   std::map<int, std::u16string> folders;
   bool slashSeparates = false;
-  std::vector<std::pair<int, bool>> requests;
+  std::vector<bool> createFlags;
 };
 
 // Collects every appended text.

@@ -36,8 +36,7 @@ inline std::u16string Variables(int count = 4) {
 
 struct RunOutcome {
   int32_t result;
-  std::u16string log;
-  std::u16string text;  // the script text after the run, which must be as it was
+  std::u16string log, text;  // text: the script after the run, which must be as it was
 };
 
 // Runs `script` from a writable heap copy of exactly its size and a terminator, so that
@@ -80,17 +79,13 @@ inline void ExpectRun(std::u16string_view script, const Expected& expected,
   ResetUserVariables();
   RunOutcome outcome = RunText(script);
   EXPECT_EQ(outcome.result, expected.result);
-  auto check = [](const std::u16string& actual, const std::optional<std::u16string>& wanted) {
-    if (wanted) {
-      EXPECT_EQ(actual, *wanted);
-    }
-  };
-  check(Variables(), expected.variables);
-  check(device.journal, expected.calls);
-  check(outcome.log, expected.log);
+  EXPECT_EQ(Variables(), expected.variables.value_or(Variables()));
+  EXPECT_EQ(device.journal, expected.calls.value_or(device.journal));
+  EXPECT_EQ(outcome.log, expected.log.value_or(outcome.log));
   EXPECT_EQ(outcome.text, script) << "the run changed its script text";
 }
-inline void ExpectRuns(std::span<const ScriptCase> cases, std::source_location where = std::source_location::current()) {
+inline void ExpectRuns(std::span<const ScriptCase> cases,
+                       std::source_location where = std::source_location::current()) {
   for (const ScriptCase& c : cases) ExpectRun(c.script, c.expected, where);
 }
 
@@ -105,12 +100,8 @@ struct PoisonedBuffer {
 template <size_t N>
 void ExpectPoisonedFrom(const PoisonedBuffer<N>& buffer, size_t from,
                         std::source_location where = std::source_location::current()) {
-  for (size_t i = from; i < N; ++i) {
-    if (buffer.units[i] != kPoison) {
-      ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line())) << "unit " << i << " was written";
-      return;
-    }
-  }
+  auto written = std::count_if(buffer.units + from, buffer.units + N, [](char16_t unit) { return unit != kPoison; });
+  if (written != 0) ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line())) << written << " units written";
 }
 
 }  // namespace orvinta::test

@@ -11,7 +11,6 @@ int main(int argc, char** argv) {
   std::string folder = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/orvinta-unit-XXXXXX";
   if (mkdtemp(folder.data()) == nullptr) return 2;
   setenv("ORVINTA_ROOT", (folder + "/root").c_str(), 1);
-  setenv("ORVINTA_REGISTRY", (folder + "/registry.txt").c_str(), 1);
   setenv("ORVINTA_LOG", (folder + "/log.txt").c_str(), 1);
   unsetenv("ORVINTA_JOURNAL");
   testing::InitGoogleTest(&argc, argv);
