@@ -1,6 +1,7 @@
 // Files on the host's virtual device for tests, and failures injected into its system calls.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
