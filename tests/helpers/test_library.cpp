@@ -30,12 +30,6 @@ TEST_EXPORT int32_t TEST_CALL Weighted4(int32_t a, int32_t b, int32_t c, int32_t
 }
 TEST_EXPORT int32_t TEST_CALL TextLength(const char16_t* text) { return Length(text); }
 TEST_EXPORT int32_t TEST_CALL FirstUnit(const char16_t* text) { return text[0]; }
-// The argument separator (code unit 1) in a text: the fourth argument keeps any further ones.
-TEST_EXPORT int32_t TEST_CALL SeparatorCount(const char16_t* text) {
-  int32_t count = 0;
-  for (; *text != 0; ++text) count += *text == 1 ? 1 : 0;
-  return count;
-}
 TEST_EXPORT int32_t TEST_CALL Mixed(int32_t a, const char16_t* s, int32_t b, const char16_t* t) {
   return a + 10 * Length(s) + 100 * b + 1000 * Length(t);
 }
