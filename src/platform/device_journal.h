@@ -44,8 +44,8 @@ class JournalingDevice final : public Device {
 
 // A platform without the services only a Windows CE device has: no configuration manager
 // (E_NOTIMPL), no kernel I/O control, clean-reboot flag, power-off or shell shutdown (false),
-// key events that go nowhere, no sounds to play (false), a beep that succeeds as on a desktop
-// without a sound device. Waiting is the derived class's to decide.
+// key events that go nowhere, no sound to play (false; stopping none succeeds), a beep that
+// succeeds as on a desktop without a sound device. Waiting is the derived class's to decide.
 class StandInDevice : public Device {
  public:
   bool MessageBeep(uint32_t) override { return true; }
@@ -55,7 +55,7 @@ class StandInDevice : public Device {
   bool GwesPowerOffSystem() override { return false; }
   bool ExitWindowsEx(uint32_t, uint32_t) override { return false; }
   void KeybdEvent(uint8_t, uint8_t, uint32_t, uintptr_t) override {}
-  bool PlaySoundW(const char16_t*, uint32_t) override { return false; }
+  bool PlaySoundW(const char16_t* name, uint32_t) override { return name == nullptr; }
 };
 
 // The line format, for sinks and tests: "0x0000002A", and a quoted text as described above.

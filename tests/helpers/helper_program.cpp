@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
   (void)argc;
   (void)argv;
-  const auto* line = reinterpret_cast<const char16_t*>(GetCommandLineW());
-  for (const std::u16string& word : orvinta::platform::CommandLineWords(line)) words.push_back(Utf8(word));
+  const auto* commandLine = reinterpret_cast<const char16_t*>(GetCommandLineW());
+  for (const std::u16string& word : orvinta::platform::CommandLineWords(commandLine)) words.push_back(Utf8(word));
 #else
   for (int i = 1; i < argc; ++i) words.push_back(argv[i]);
 #endif
