@@ -13,15 +13,24 @@
 
 namespace orvinta::testing {
 
-// The folder that stands for "\" in every unit test; created once, below the temporary folder.
+// The folder that stands for "\" in every unit test: created once below the temporary folder,
+// removed when the test program ends.
 inline const std::filesystem::path& TestDeviceRoot() {
-  static const std::filesystem::path root = [] {
+  struct RemovedAtExit {
+    std::filesystem::path folder;
+    ~RemovedAtExit() {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    }
+  };
+  static const RemovedAtExit made = [] {
     std::random_device random;
     auto folder = std::filesystem::temp_directory_path() / ("orvinta-unit-" + std::to_string(random()));
     std::filesystem::create_directories(folder);
     setenv("ORVINTA_ROOT", folder.c_str(), 1);
-    return folder;
+    return RemovedAtExit{folder};
   }();
+  const std::filesystem::path& root = made.folder;
   // The host reads ORVINTA_ROOT once; a test that ran the program before would have fixed it.
   EXPECT_EQ(platform::host::DeviceRoot(), root.string());
   return root;
