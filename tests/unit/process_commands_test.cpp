@@ -40,7 +40,6 @@ class Exec : public ::testing::Test {
 
   fs::path folder_;
   fs::path record_ = TestDeviceRoot() / "exec-record.txt";
-  ScopedVariable clean_{"ORVINTA_HELPER_RECORD", std::nullopt};
   ScopedVariable recordTo_{"ORVINTA_HELPER_RECORD", (fs::remove(record_), record_.string())};
 };
 

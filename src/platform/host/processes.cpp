@@ -125,9 +125,11 @@ bool HasEnded(const ProcessObject& process, bool block) {
 
 // --- The virtual device's processes. ---
 
+// The root with its links resolved; "" (no device processes) when it is missing, or when it
+// is the machine's own root, which would make every process the device's.
 std::string CanonicalDeviceRoot() {
   char resolved[PATH_MAX];
-  if (realpath(host::DeviceRoot().c_str(), resolved) == nullptr) return {};
+  if (realpath(host::DeviceRoot().c_str(), resolved) == nullptr || std::strcmp(resolved, "/") == 0) return {};
   return resolved;
 }
 
