@@ -1,5 +1,7 @@
 // A library for the tests of CDLL, built for both platforms: DllRegisterServer and functions of
 // 0 to 4 arguments that take integers and UTF-16 texts and answer with what they were given.
+// The fixed answers lie in 0x10000-0x1FFFF, numbers that no system has a message text for, so
+// the log shows them the same everywhere.
 #include <cstdint>
 
 #ifdef _WIN32
@@ -20,8 +22,8 @@ int32_t Length(const char16_t* text) {
 
 }  // namespace
 
-TEST_EXPORT int32_t TEST_CALL DllRegisterServer() { return 0x5EED; }
-TEST_EXPORT int32_t TEST_CALL NoArguments() { return 100; }
+TEST_EXPORT int32_t TEST_CALL DllRegisterServer() { return 0x15EED; }
+TEST_EXPORT int32_t TEST_CALL NoArguments() { return 0x10064; }
 TEST_EXPORT int32_t TEST_CALL Identity(int32_t a) { return a; }
 TEST_EXPORT int32_t TEST_CALL Difference(int32_t a, int32_t b) { return a - b; }
 TEST_EXPORT int32_t TEST_CALL Weighted3(int32_t a, int32_t b, int32_t c) { return a + 10 * b + 100 * c; }

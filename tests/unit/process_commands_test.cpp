@@ -88,9 +88,9 @@ class Cdll : public ::testing::Test {
 
 TEST_F(Cdll, CallsTheExportWithAsManyArgumentsAsGiven) {
   const std::pair<const char16_t*, int32_t> cases[] = {
-      {u"CDLL \\lib\\zqtest.dll", 0x5EED},
-      {u"\\lib\\zqtest.dll", 0x5EED},  // no keyword: the line goes to CDLL whole
-      {u"CDLL \\lib\\zqtest.dll,NoArguments", 100},
+      {u"CDLL \\lib\\zqtest.dll", 0x15EED},
+      {u"\\lib\\zqtest.dll", 0x15EED},  // no keyword: the line goes to CDLL whole
+      {u"CDLL \\lib\\zqtest.dll,NoArguments", 0x10064},
       {u"CDLL \\lib\\zqtest.dll,Identity,#16", 16},
       {u"CDLL \\lib\\zqtest.dll,Identity,#0x10", 16},
       {u"CDLL \\lib\\zqtest.dll,Identity,#-5", -5},
