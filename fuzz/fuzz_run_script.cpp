@@ -25,7 +25,9 @@
 
 #include "engine/macros.h"
 #include "engine/runner.h"
+#include "platform/device_journal.h"
 #include "platform/platform.h"
+#include "support/forwarding_processes.h"
 
 namespace {
 
@@ -57,19 +59,21 @@ class Budget {
 
 Budget g_budget;
 
-// Passes only the configuration manager on (the host answers it without side effects when no
-// journal is set); WAIT and BEEP cost nothing, whatever number they are given.
-class QuietDevice final : public Device {
+// A platform without the device's own services, whose WAIT and BEEP cost nothing whatever
+// number they are given.
+class QuietDevice final : public orvinta::platform::StandInDevice {
  public:
-  explicit QuietDevice(Device* inner) : inner_(inner) {}
-  bool MessageBeep(uint32_t) override { return true; }
   void Sleep(uint32_t) override {}
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override {
-    return inner_->ProcessConfigXml(document, flags);
-  }
+};
 
- private:
-  Device* inner_;
+// Scripts may name host programs and libraries (EXEC /bin/..., CDLL /usr/lib/...): the fuzzer
+// starts, loads and ends nothing. Every refusal fails the way the platform's call does.
+class RefusingProcesses final : public orvinta::test::ForwardingProcesses {
+ public:
+  bool CreateProcessW(const char16_t*, char16_t*, orvinta::platform::ProcessInformation*) override { return false; }
+  orvinta::platform::ModuleHandle LoadLibraryW(const char16_t*) override { return nullptr; }
+  orvinta::platform::Handle OpenProcess(uint32_t, bool, uint32_t) override { return nullptr; }
+  bool TerminateProcess(orvinta::platform::Handle, uint32_t) override { return false; }
 };
 
 // Stays off, and charges for every dispatched line through the runner's question.
@@ -126,7 +130,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   unsetenv("ORVINTA_LOG");
   unsetenv("ORVINTA_JOURNAL");
 
-  static QuietDevice device(orvinta::platform::Get().device);
+  static QuietDevice device;
+  static RefusingProcesses processes;
+  static ServiceOverride<orvinta::platform::Processes> processesOverride(&Services::processes, &processes);
   static BudgetFiles files(orvinta::platform::Get().files);
   static BudgetLog log;
   static ServiceOverride<Device> deviceOverride(&Services::device, &device);
