@@ -27,6 +27,7 @@
 #include "engine/load.h"
 #include "heap_watch.h"
 #include "platform/host/code_page.h"
+#include "platform/device_journal.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -38,12 +39,10 @@ using orvinta::platform::ServiceOverride;
 using orvinta::platform::Services;
 using Clock = std::chrono::steady_clock;
 
-// No sleeping or beeping whatever a script asks for; no configuration manager either.
-class QuietDevice final : public Device {
+// No sleeping or beeping whatever a script asks for, and none of the device's own services.
+class QuietDevice final : public orvinta::platform::StandInDevice {
  public:
-  bool MessageBeep(uint32_t) override { return true; }
   void Sleep(uint32_t) override {}
-  uint32_t ProcessConfigXml(const char16_t*, uint32_t) override { return 0x80004001; }
 };
 
 struct Generated {

@@ -29,6 +29,7 @@
 #include "alloc_count.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
+#include "platform/device_journal.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -41,8 +42,8 @@ using orvinta::platform::ServiceOverride;
 using orvinta::platform::Services;
 using Clock = std::chrono::steady_clock;
 
-// No real sleeping or beeping, whatever a script asks for.
-class QuietDevice final : public Device {
+// No real sleeping or beeping, whatever a script asks for; no device services either.
+class QuietDevice final : public orvinta::platform::StandInDevice {
  public:
   explicit QuietDevice(Device* inner) : inner_(inner) {}
   bool MessageBeep(uint32_t) override { return true; }

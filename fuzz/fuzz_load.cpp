@@ -2,8 +2,8 @@
 // tests and the runner. The first byte picks the ANSI code page (UTF-8, 1252 or 936); the rest
 // is the file, written below a private temporary root and loaded as "\fuzz\in.ovs". Beside it
 // lie a subfolder with a script and a UTF-16 file, so that wildcards and nested LOADs find
-// something. Scripts get a device that neither sleeps nor beeps, and no path outside the
-// private root: a host path ("/..." or relative) is refused by the file service. Each input may
+// something. Scripts are kept inside (sandbox.h): no waiting, no device services, no processes
+// or libraries, and no path outside the private root. Each input may
 // open 256 files: a script that loads itself twice per run asks, by its own meaning, for 2^256
 // loads (runs nest at most 256 deep), which is no fault of the program but would read as a hang.
 #include <cstddef>
@@ -16,20 +16,15 @@
 
 #include "engine/load.h"
 #include "platform/host/code_page.h"
-#include "device_only_files.h"
 #include "platform/platform.h"
+#include "sandbox.h"
 
 namespace {
 
 namespace pf = orvinta::platform;
 using orvinta::fuzz::DeviceOnlyFiles;
-
-class QuietDevice final : public pf::Device {
- public:
-  bool MessageBeep(uint32_t) override { return true; }
-  void Sleep(uint32_t) override {}
-  uint32_t ProcessConfigXml(const char16_t*, uint32_t) override { return 0x80004001; }
-};
+using orvinta::fuzz::QuietDevice;
+using orvinta::fuzz::RefusingProcesses;
 
 std::string g_input;  // the host path of \fuzz\in.ovs
 
@@ -57,6 +52,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   Write(root + "/fuzz/sub/w.ovs", std::string("\xFF\xFE" "E\0V\0A\0L\0 \0x\0=\0" "4\0", 18));
   g_input = root + "/fuzz/in.ovs";
   static QuietDevice quiet;
+  static RefusingProcesses processes;
+  pf::Get().processes = &processes;
   pf::Get().device = &quiet;
   pf::Get().files = Files();
   // The root goes when the fuzzer ends; a crash keeps it for a look.

@@ -24,7 +24,7 @@
 #include <cstring>
 #include <vector>
 
-#include "device_only_files.h"
+#include "sandbox.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
 #include "platform/platform.h"
@@ -58,21 +58,6 @@ class Budget {
 };
 
 Budget g_budget;
-
-// Passes only the configuration manager on (the host answers it without side effects when no
-// journal is set); WAIT and BEEP cost nothing, whatever number they are given.
-class QuietDevice final : public Device {
- public:
-  explicit QuietDevice(Device* inner) : inner_(inner) {}
-  bool MessageBeep(uint32_t) override { return true; }
-  void Sleep(uint32_t) override {}
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override {
-    return inner_->ProcessConfigXml(document, flags);
-  }
-
- private:
-  Device* inner_;
-};
 
 // Stays off, and charges for every dispatched line through the runner's question.
 class BudgetLog final : public Log {
@@ -124,7 +109,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   unsetenv("ORVINTA_LOG");
   unsetenv("ORVINTA_JOURNAL");
 
-  static QuietDevice device(orvinta::platform::Get().device);
+  static orvinta::fuzz::QuietDevice device;
+  static orvinta::fuzz::RefusingProcesses processes;
+  static ServiceOverride<orvinta::platform::Processes> processesOverride(&Services::processes, &processes);
   static BudgetFiles files(orvinta::platform::Get().files);
   static BudgetLog log;
   static ServiceOverride<Device> deviceOverride(&Services::device, &device);

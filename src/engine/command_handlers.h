@@ -20,19 +20,25 @@ ORVINTA_DECLARE_HANDLER(HandleLoad);
 ORVINTA_DECLARE_HANDLER(HandleIfex);
 ORVINTA_DECLARE_HANDLER(HandleElse);
 
-// Not built yet (engine/unbuilt_commands.cpp): each answers E_NOTIMPL until its room has it.
+// Processes and libraries (commands/process_commands.cpp).
+ORVINTA_DECLARE_HANDLER(HandleExec);
+ORVINTA_DECLARE_HANDLER(HandleCdll);
+ORVINTA_DECLARE_HANDLER(HandleKill);
+
+// Device commands (commands/device_commands.cpp).
+ORVINTA_DECLARE_HANDLER(HandleShut);
+ORVINTA_DECLARE_HANDLER(HandleSend);
 ORVINTA_DECLARE_HANDLER(HandlePlay);
+ORVINTA_DECLARE_HANDLER(HandleBeep);
+ORVINTA_DECLARE_HANDLER(HandleWait);
+
+// Not built yet (engine/unbuilt_commands.cpp): each answers E_NOTIMPL until its room has it.
 ORVINTA_DECLARE_HANDLER(HandleMsgx);
 ORVINTA_DECLARE_HANDLER(HandleDlgx);
 ORVINTA_DECLARE_HANDLER(HandleLink);
 ORVINTA_DECLARE_HANDLER(HandleFile);
 ORVINTA_DECLARE_HANDLER(HandleRegx);
 ORVINTA_DECLARE_HANDLER(HandleTgzx);
-ORVINTA_DECLARE_HANDLER(HandleSend);
-ORVINTA_DECLARE_HANDLER(HandleKill);
-ORVINTA_DECLARE_HANDLER(HandleShut);
-ORVINTA_DECLARE_HANDLER(HandleExec);
-ORVINTA_DECLARE_HANDLER(HandleCdll);
 ORVINTA_DECLARE_HANDLER(HandleAsoc);
 ORVINTA_DECLARE_HANDLER(HandleOvui);
 ORVINTA_DECLARE_HANDLER(HandleHelp);

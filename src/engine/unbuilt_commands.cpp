@@ -9,18 +9,12 @@ namespace orvinta::engine {
 #define ORVINTA_NOT_BUILT(name) \
   int32_t name(char16_t*, char16_t*, ScriptContext&) { return win::AsResult(win::kENotImpl); }
 
-ORVINTA_NOT_BUILT(HandlePlay)
 ORVINTA_NOT_BUILT(HandleMsgx)
 ORVINTA_NOT_BUILT(HandleDlgx)
 ORVINTA_NOT_BUILT(HandleLink)
 ORVINTA_NOT_BUILT(HandleFile)
 ORVINTA_NOT_BUILT(HandleRegx)
 ORVINTA_NOT_BUILT(HandleTgzx)
-ORVINTA_NOT_BUILT(HandleSend)
-ORVINTA_NOT_BUILT(HandleKill)
-ORVINTA_NOT_BUILT(HandleShut)
-ORVINTA_NOT_BUILT(HandleExec)
-ORVINTA_NOT_BUILT(HandleCdll)
 ORVINTA_NOT_BUILT(HandleAsoc)
 ORVINTA_NOT_BUILT(HandleOvui)
 ORVINTA_NOT_BUILT(HandleHelp)

@@ -11,13 +11,13 @@ pf::FileHandle OpenFileForAccess(const char16_t* path, uint32_t access) {
                          : access == (pf::kGenericRead | pf::kGenericWrite) ? pf::kOpenAlways
                                                                             : pf::kOpenExisting;
   pf::FileHandle file = pf::Get().files->CreateFileW(path, access, pf::kFileShareRead, disposition, 0);
-  return file == pf::kInvalidHandleValue ? 0 : file;
+  return file == pf::kInvalidHandleValue ? nullptr : file;
 }
 
 void* ReadWholeFile(const char16_t* path, void* buffer, uint32_t* length) {
   pf::Files& fs = *pf::Get().files;
   pf::FileHandle file = OpenFileForAccess(path, pf::kGenericRead);
-  if (file == 0) return nullptr;
+  if (file == nullptr) return nullptr;
   uint32_t size = fs.GetFileSize(file, nullptr);
   if (size == pf::kInvalidFileSize) size = 0;
   uint32_t toRead = length != nullptr && *length < size ? *length : size;
@@ -42,7 +42,7 @@ void* ReadWholeFile(const char16_t* path, void* buffer, uint32_t* length) {
 uint32_t WriteWholeFile(const char16_t* path, const void* data, uint32_t count, bool append) {
   pf::Files& fs = *pf::Get().files;
   pf::FileHandle file = OpenFileForAccess(path, append ? pf::kGenericRead | pf::kGenericWrite : pf::kGenericWrite);
-  if (file == 0) return 0;
+  if (file == nullptr) return 0;
   if (append) fs.SetFilePointer(file, 0, nullptr, pf::kFileEnd);
   uint32_t written = 0;
   fs.WriteFile(file, data, count, &written);

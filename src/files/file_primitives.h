@@ -2,7 +2,7 @@
 //
 // Contract: paths are zero-terminated UTF-16 device paths; none of these expands macros,
 // interprets wildcards, logs or shows anything: they report by their return value only.
-// A handle of 0 means that no file is open. ReadWholeFile's own buffer comes from malloc and
+// A null handle means that no file is open. ReadWholeFile's own buffer comes from malloc and
 // belongs to the caller, who releases it with free; two zero bytes always follow the data.
 #pragma once
 #include <cstdint>
@@ -16,7 +16,7 @@ inline constexpr uint32_t kWholeFile = 0xFFFFFFFF;
 
 // Opens with share mode FILE_SHARE_READ and a disposition that follows from the access:
 // GENERIC_WRITE creates or truncates, GENERIC_READ|GENERIC_WRITE opens or creates, anything
-// else opens an existing file. Returns the handle, or 0 when the file can't be opened.
+// else opens an existing file. Returns the handle, or null when the file can't be opened.
 platform::FileHandle OpenFileForAccess(const char16_t* path, uint32_t access);
 
 // Reads the file (at most *length bytes when length is given; kWholeFile for all of it) into

@@ -11,11 +11,12 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/handle.h"
+
 namespace orvinta::platform {
 
-using FileHandle = intptr_t;
-using SearchHandle = intptr_t;
-inline constexpr intptr_t kInvalidHandleValue = -1;
+using FileHandle = Handle;
+using SearchHandle = Handle;
 
 // Access rights, share modes, dispositions and attributes (Win32 values).
 inline constexpr uint32_t kGenericRead = 0x80000000;

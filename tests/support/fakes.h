@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "support/forwarding_processes.h"
 
 namespace orvinta::test {
 
@@ -38,6 +39,22 @@ struct RecordingDevice final : Installed<pf::Device, &pf::Services::device> {
     documentAddress = document;
     return xmlResult;
   }
+  // The services only a device has: recorded, and failing as on a platform without them.
+  bool KernelIoControl(uint32_t code, const void*, uint32_t, void*, uint32_t, uint32_t*) override {
+    Record(u"KernelIoControl", code);
+    return false;
+  }
+  bool SetCleanRebootFlag() override { return Record(u"SetCleanRebootFlag", 0), false; }
+  bool GwesPowerOffSystem() override { return Record(u"GwesPowerOffSystem", 0), false; }
+  bool ExitWindowsEx(uint32_t flags, uint32_t) override { return Record(u"ExitWindowsEx", flags), false; }
+  void KeybdEvent(uint8_t key, uint8_t, uint32_t flags, uintptr_t) override {
+    Record(u"KeybdEvent", key, flags != 0 ? u" up" : u" down");
+  }
+  bool PlaySoundW(const char16_t* name, uint32_t flags) override {
+    Record(u"PlaySound", flags, name != nullptr ? u" [" + std::u16string(name) + u"]" : u" null");
+    return false;
+  }
+
   void Record(std::u16string_view call, uint32_t value, std::u16string_view more = {}) {
     std::string number = std::to_string(value);
     journal += (journal.empty() ? u"" : u", ") + std::u16string(call) + u" " +
@@ -132,8 +149,9 @@ struct CapturingLog final : Installed<pf::Log, &pf::Services::log> {
 };
 
 // The program's path and the default-script resource: "ORVINTA" of type RT_RCDATA, found
-// without regard to case, in a heap block of exactly its size (nullopt: missing).
-struct FakeProcesses final : Installed<pf::Processes, &pf::Services::processes> {
+// without regard to case, in a heap block of exactly its size (nullopt: missing). Every other
+// call goes to the processes service in force before it.
+struct FakeProcesses final : ForwardingProcesses {
   uint32_t ModuleFileName(char16_t* buffer, uint32_t capacity) override {
     size_t n = programPath.copy(buffer, capacity - 1);
     buffer[n] = 0;
@@ -149,6 +167,9 @@ struct FakeProcesses final : Installed<pf::Processes, &pf::Services::processes> 
 
   std::u16string programPath = u"\\Program Files\\Orvinta\\orvinta.exe";
   std::optional<std::vector<unsigned char>> resource;
+
+ private:
+  pf::ServiceOverride<pf::Processes> override_{&pf::Services::processes, this};
 };
 
 }  // namespace orvinta::test

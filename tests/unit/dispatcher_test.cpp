@@ -16,7 +16,7 @@ TEST(Dispatcher, MatchesExactlyTheFirstFourUnitsAndRunsBatcPiecesInTheCallersCon
       {u"beep 5", {.result = kNotFound, .calls = u""}},  // no keyword: LOAD
       {u"BEE", {.result = kNotFound, .calls = u""}}, {u"EVAL\tx=3", {.result = 3}},
       {u"WAIT", {.calls = u"Sleep 0"}},             {u"WAIT 0x3E8", {.calls = u"Sleep 1000"}},
-      {u"WAIT -1", {.calls = u"Sleep 4294967295"}},
+      {u"WAIT -1", {.calls = u"Sleep 0"}},
       {u"BATC BEEP 1;WAIT 100", {.calls = u"MessageBeep 1, Sleep 100", .log = Logged(u"BATC BEEP 1;WAIT 100", 0)}},
       {u"BATC BEEP 1; WAIT 100", {.result = kNotFound, .calls = u"MessageBeep 1"}},  // " WAIT 100" is opened
       {u"BATC BEEP 1;", {.result = kNotFound, .calls = u"MessageBeep 1"}},

@@ -388,10 +388,10 @@ class HostFiles final : public Files {
     return FailHandle(code);
   }
 
-  // Handles look like Windows' own: small multiples of 4, never 0 or -1.
-  intptr_t NewHandle() {
+  // Handles look like Windows' own: small multiples of 4, never null or invalid.
+  Handle NewHandle() {
     nextHandle_ += 4;
-    return nextHandle_;
+    return reinterpret_cast<Handle>(nextHandle_);
   }
 
   OpenFile* Find(FileHandle file) {
@@ -424,7 +424,7 @@ class HostFiles final : public Files {
 
   std::map<FileHandle, OpenFile> files_;
   std::map<SearchHandle, Search> searches_;
-  intptr_t nextHandle_ = 0x100;
+  uintptr_t nextHandle_ = 0x100;
   uint32_t lastError_ = win::kErrorSuccess;
 };
 

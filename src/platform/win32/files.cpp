@@ -10,7 +10,7 @@ namespace orvinta::platform {
 
 namespace {
 
-HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(Handle handle) { return static_cast<HANDLE>(handle); }
 
 bool IsDotEntry(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
@@ -31,7 +31,7 @@ class Win32Files final : public Files {
   FileHandle CreateFileW(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
                          uint32_t flagsAndAttributes) override {
     HANDLE file = ::CreateFileW(win32::Wide(path), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
-    return reinterpret_cast<FileHandle>(file);
+    return file;
   }
 
   bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* read) override {
@@ -97,7 +97,7 @@ class Win32Files final : public Files {
       }
     }
     CopyFound(found, data);
-    return reinterpret_cast<SearchHandle>(search);
+    return search;
   }
 
   bool FindNextFileW(SearchHandle search, FindData* data) override {

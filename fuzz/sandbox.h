@@ -1,12 +1,33 @@
-// The host's file service for fuzz targets: device paths (below the target's private root) go
-// on to it, every other path is refused with "access denied", so that no input reaches the
-// machine's own files through "/..." or a relative path.
+// What keeps a fuzz target's scripts inside it: a device that neither waits nor beeps nor has the
+// device's own services, a processes service that starts, loads and ends nothing, and a file
+// service that refuses every path but a device path (below the target's private root).
 #pragma once
+#include "platform/device_journal.h"
 #include "platform/platform.h"
+#include "support/forwarding_processes.h"
 
 namespace orvinta::fuzz {
 
 namespace pf = ::orvinta::platform;
+
+// WAIT and BEEP cost nothing, whatever number they are given.
+class QuietDevice final : public pf::StandInDevice {
+ public:
+  void Sleep(uint32_t) override {}
+};
+
+// Scripts may name host programs and libraries (EXEC /bin/..., CDLL /usr/lib/...): the fuzzer
+// starts, loads and ends nothing. Every refusal fails the way the platform's call does.
+class RefusingProcesses final : public test::ForwardingProcesses {
+ public:
+  bool CreateProcessW(const char16_t*, char16_t*, pf::ProcessInformation*) override { return false; }
+  pf::ModuleHandle LoadLibraryW(const char16_t*) override { return nullptr; }
+  pf::Handle OpenProcess(uint32_t, bool, uint32_t) override { return nullptr; }
+  bool TerminateProcess(pf::Handle, uint32_t) override { return false; }
+};
+
+// Device paths go on to the host's file service; "/..." and relative paths, which would reach
+// the machine's own files, are refused with "access denied".
 
 class DeviceOnlyFiles : public pf::Files {
  public:
