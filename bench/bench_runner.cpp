@@ -42,18 +42,10 @@ using orvinta::platform::ServiceOverride;
 using orvinta::platform::Services;
 using Clock = std::chrono::steady_clock;
 
-// No real sleeping or beeping, whatever a script asks for; no device services either.
+// No real sleeping or beeping, whatever a script asks for.
 class QuietDevice final : public orvinta::platform::StandInDevice {
  public:
-  explicit QuietDevice(Device* inner) : inner_(inner) {}
-  bool MessageBeep(uint32_t) override { return true; }
   void Sleep(uint32_t) override {}
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override {
-    return inner_->ProcessConfigXml(document, flags);
-  }
-
- private:
-  Device* inner_;
 };
 
 // A log that stays off but counts how often the runner asks whether it is on: twice per
@@ -275,7 +267,7 @@ int main(int argc, char** argv) {
   setenv("ORVINTA_REGISTRY", (folder + "/registry").c_str(), 1);
   unsetenv("ORVINTA_LOG");
   unsetenv("ORVINTA_JOURNAL");
-  QuietDevice device(orvinta::platform::Get().device);
+  QuietDevice device;
   ServiceOverride<Device> quiet(&Services::device, &device);
 
   std::string emptyScript = folder + "/empty.sh";
