@@ -203,7 +203,9 @@ TEST_P(HiveWriterFailure, LeavesTheOldHiveAndKeepsTheChangeForTheNextCommit) {
       host::HiveSystemCalls().rename = CallCounter::FailingRename;
     }
     SetText(hive.Registry(), key, u"second", u"2");
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(hive.Registry().CommitChanges(), GetParam().result);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not be written"), std::string::npos);
     EXPECT_EQ(hive.ReadHiveText(), before);
     EXPECT_FALSE(std::filesystem::exists(hive.HivePath() + ".new")) << "no half-written file is left";
   }
