@@ -151,19 +151,25 @@ int32_t ImportRegistryText(char16_t* text, char16_t** readPosition) {
     line.clear();
     bool keyLine = *p == u'[';
     while (*p != 0 && !IsLineBreak(*p)) {
-      char16_t c = *p++;
       if (keyLine) {
-        line.push_back(c);
-      } else if (c == u'"') {
+        const char16_t* run = p;
+        while (*p != 0 && !IsLineBreak(*p)) ++p;
+        line.append(run, static_cast<size_t>(p - run));
+        break;
+      }
+      const char16_t* run = p;  // characters copied as they are, taken together
+      while (*p != 0 && !IsLineBreak(*p) && *p != u'"' && *p != u'\\') ++p;
+      line.append(run, static_cast<size_t>(p - run));
+      if (*p == u'"') {
         line.push_back(kQuoteMark);
-      } else if (c == u'\\') {
+        ++p;
+      } else if (*p == u'\\') {
         // An escape: the next character that is no blank or line break, taken as it is. At the
         // end of a line it joins the next line on.
+        ++p;
         while (IsSpaceOrBreak(*p)) ++p;
         if (*p == 0) break;
         line.push_back(*p++);
-      } else {
-        line.push_back(c);
       }
     }
     // A last line without a line break is imported like any other.

@@ -126,7 +126,7 @@ class HiveRegistry final : public Registry {
     if (uint32_t error = SplitPath(subKey, parts); error != 0) return error;
     Target target;
     if (uint32_t error = ChangeTarget(parent, target); error != 0) return error;
-    std::vector<std::u16string> path = target.path;
+    std::vector<std::u16string> path = *target.path;
     path.insert(path.end(), parts.begin(), parts.end());
     if (path.empty()) return win::kErrorAccessDenied;  // a root key stays
     std::vector<std::u16string_view> above(path.begin(), path.end() - 1);
@@ -170,10 +170,11 @@ class HiveRegistry final : public Registry {
     std::vector<std::u16string> path;
   };
 
+  // The key a handle names; the path is the handle's own (not copied: a set is the hot call).
   struct Target {
     std::shared_ptr<HiveKey> key;
     int root = 0;
-    std::vector<std::u16string> path;
+    const std::vector<std::u16string>* path = nullptr;
   };
 
   enum class State { Unread, Ready, Unusable };
@@ -193,13 +194,14 @@ class HiveRegistry final : public Registry {
 
   uint32_t Resolve(KeyHandle handle, Target& target) {
     if (int root = RootIndex(handle); root >= 0) {
-      target = Target{hive_.roots[root], root, {}};
+      static const std::vector<std::u16string> kNoPath;
+      target = Target{hive_.roots[root], root, &kNoPath};
       return win::kErrorSuccess;
     }
     OpenKey* open = Slot(handle);
     if (open == nullptr) return win::kErrorInvalidHandle;
     if (open->key->Deleted()) return win::kErrorKeyDeleted;
-    target = Target{open->key, open->root, open->path};
+    target = Target{open->key, open->root, &open->path};
     return win::kErrorSuccess;
   }
 
@@ -221,7 +223,7 @@ class HiveRegistry final : public Registry {
   }
 
   KeyHandle NewHandle(std::shared_ptr<HiveKey> key, const Target& base, const std::vector<std::u16string_view>& parts) {
-    OpenKey open{std::move(key), base.root, base.path};
+    OpenKey open{std::move(key), base.root, *base.path};
     open.path.insert(open.path.end(), parts.begin(), parts.end());
     for (size_t i = 0; i < handles_.size(); ++i) {
       if (handles_[i].key == nullptr) {

@@ -187,6 +187,14 @@ void AppendValue(std::string& out, const HiveValue& value) {
   out.push_back('\n');
 }
 
+// About the size of the text of a key and everything below it, so the text grows in one piece.
+size_t EstimatedSize(const HiveKey& key) {
+  size_t size = 256 + key.Name().size() * 3;
+  for (const HiveValue& value : key.Values()) size += 32 + value.name.size() * 3 + value.data.size() * 3;
+  for (const auto& [folded, subkey] : key.Subkeys()) size += EstimatedSize(*subkey);
+  return size;
+}
+
 void AppendKey(std::string& out, std::string& path, const HiveKey& key) {
   out += "\n[";
   out += path;
@@ -567,7 +575,11 @@ bool ParseHive(std::string_view text, Hive& hive, HiveParseError& error) {
 }
 
 std::string WriteHive(const Hive& hive) {
-  std::string out(kHeader);
+  size_t estimate = kHeader.size() + kAbout.size() + 64;
+  for (const auto& root : hive.roots) estimate += EstimatedSize(*root);
+  std::string out;
+  out.reserve(estimate);
+  out += kHeader;
   out.push_back('\n');
   out += kAbout;
   std::string path;
