@@ -122,16 +122,25 @@ bool AsMultiString(const std::vector<uint8_t>& data, std::vector<std::u16string>
 
 void AppendByteList(std::string& out, size_t lineStart, const std::vector<uint8_t>& data) {
   static constexpr char kDigits[] = "0123456789abcdef";
+  size_t column = out.size() - lineStart;
   for (size_t i = 0; i < data.size(); ++i) {
+    char item[7];
+    size_t n = 0;
+    bool wrap = false;
     if (i > 0) {
-      out.push_back(',');
-      if (out.size() - lineStart + 3 > kWrapColumn) {
-        out += "\\\n  ";
-        lineStart = out.size() - 2;
+      item[n++] = ',';
+      wrap = column + 4 > kWrapColumn;
+      if (wrap) {
+        item[n++] = '\\';
+        item[n++] = '\n';
+        item[n++] = ' ';
+        item[n++] = ' ';
       }
     }
-    out.push_back(kDigits[data[i] >> 4]);
-    out.push_back(kDigits[data[i] & 15]);
+    item[n++] = kDigits[data[i] >> 4];
+    item[n++] = kDigits[data[i] & 15];
+    out.append(item, n);
+    column = wrap ? 4 : column + n;
   }
 }
 
@@ -510,33 +519,64 @@ std::u16string FoldName(std::u16string_view name) {
   return folded;
 }
 
+namespace {
+
+size_t FoldedHash(std::u16string_view name) {
+  size_t hash = 14695981039346656037ull;
+  for (char16_t c : name) hash = (hash ^ FoldUnit(c)) * 1099511628211ull;
+  return hash;
+}
+
+bool SameFolded(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldUnit(a[i]) != FoldUnit(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+size_t HiveKey::Slot(std::u16string_view name) const {
+  size_t mask = valueSlots_.size() - 1;
+  for (size_t slot = FoldedHash(name) & mask;; slot = (slot + 1) & mask) {
+    uint32_t entry = valueSlots_[slot];
+    if (entry == 0 || SameFolded(values_[entry - 1].name, name)) return slot;
+  }
+}
+
+void HiveKey::Reindex() {
+  size_t size = 16;
+  while (size < values_.size() * 2 + 2) size *= 2;  // at most half full
+  valueSlots_.assign(size, 0);
+  for (size_t i = 0; i < values_.size(); ++i) valueSlots_[Slot(values_[i].name)] = static_cast<uint32_t>(i + 1);
+}
+
 const HiveValue* HiveKey::FindValue(std::u16string_view name) const {
-  auto found = valueIndex_.find(FoldName(name));
-  return found == valueIndex_.end() ? nullptr : &values_[found->second];
+  if (valueSlots_.empty()) return nullptr;
+  uint32_t entry = valueSlots_[Slot(name)];
+  return entry == 0 ? nullptr : &values_[entry - 1];
 }
 
 void HiveKey::SetValue(std::u16string_view name, uint32_t type, std::vector<uint8_t> data) {
-  std::u16string folded = FoldName(name);
-  auto found = valueIndex_.find(folded);
-  if (found != valueIndex_.end()) {
+  if (values_.size() * 2 + 2 > valueSlots_.size()) Reindex();
+  uint32_t& entry = valueSlots_[Slot(name)];
+  if (entry != 0) {
     // The value keeps the case of the name it was created with.
-    values_[found->second].type = type;
-    values_[found->second].data = std::move(data);
+    values_[entry - 1].type = type;
+    values_[entry - 1].data = std::move(data);
     return;
   }
-  valueIndex_.emplace(std::move(folded), values_.size());
   values_.push_back(HiveValue{std::u16string(name), type, std::move(data)});
+  entry = static_cast<uint32_t>(values_.size());
 }
 
 bool HiveKey::DeleteValue(std::u16string_view name) {
-  auto found = valueIndex_.find(FoldName(name));
-  if (found == valueIndex_.end()) return false;
-  size_t position = found->second;
-  valueIndex_.erase(found);
-  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(position));
-  for (auto& [folded, index] : valueIndex_) {
-    if (index > position) --index;
-  }
+  if (valueSlots_.empty()) return false;
+  uint32_t entry = valueSlots_[Slot(name)];
+  if (entry == 0) return false;
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(entry - 1));
+  Reindex();
   return true;
 }
 

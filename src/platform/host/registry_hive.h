@@ -18,11 +18,11 @@
 // leniency, a missing end line (a truncated file) or bytes that are not UTF-8 are errors.
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace orvinta::platform::host {
@@ -44,7 +44,7 @@ class HiveKey {
   const std::u16string& Name() const { return name_; }
   bool Deleted() const { return deleted_; }
 
-  const std::vector<HiveValue>& Values() const { return values_; }
+  const std::deque<HiveValue>& Values() const { return values_; }
   const HiveValue* FindValue(std::u16string_view name) const;
   void SetValue(std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
   bool DeleteValue(std::u16string_view name);
@@ -59,10 +59,15 @@ class HiveKey {
   void MarkDeleted();
 
  private:
+  // The value slot for `name`: where it is, or the empty slot where it would go.
+  size_t Slot(std::u16string_view name) const;
+  void Reindex();
   std::u16string name_;
   bool deleted_ = false;
-  std::vector<HiveValue> values_;                             // in the order they were created
-  std::unordered_map<std::u16string, size_t> valueIndex_;     // folded name -> position
+  std::deque<HiveValue> values_;  // in the order they were created; never moved as they grow
+  // An open-addressing index of values_ by folded name: position + 1, 0 for an empty slot. A
+  // key may hold tens of thousands of values; this costs no allocation per value.
+  std::vector<uint32_t> valueSlots_;
   std::map<std::u16string, std::shared_ptr<HiveKey>> subkeys_;  // folded name -> key
 };
 
