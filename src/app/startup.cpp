@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <iterator>
 #include <vector>
 
 #include "engine/runner.h"
@@ -17,7 +18,8 @@ std::vector<char16_t> DefaultScriptText() {
   platform::ResourceBytes resource;
   if (!platform::Get().processes->FindResourceData(u"Orvinta", win::kRtRcData, &resource) ||
       resource.data == nullptr) {
-    return std::vector<char16_t>(u"OVUI", u"OVUI" + 5);
+    static constexpr char16_t kFallback[] = u"OVUI";
+    return std::vector<char16_t>(std::begin(kFallback), std::end(kFallback));
   }
   std::vector<char16_t> text(resource.size / 2 + 1, 0);
   const auto* bytes = static_cast<const unsigned char*>(resource.data);

@@ -2,7 +2,6 @@
 
 #include "engine/command_handlers.h"
 #include "engine/macros.h"
-#include "engine/number.h"
 #include "engine/text_utils.h"
 #include "platform/platform.h"
 
@@ -31,7 +30,8 @@ const char16_t* EndpKeyword() { return kCommandTable[kEndpEntry].keyword; }
 
 int32_t DispatchCommand(char16_t* command, ScriptContext& context) {
   for (const CommandEntry& entry : kCommandTable) {
-    if (CommonPrefixLength(command, entry.keyword) < 4) continue;
+    // The first unit rules out most entries before the full comparison.
+    if (command[0] != entry.keyword[0] || CommonPrefixLength(command, entry.keyword) < 4) continue;
     char16_t* argument = command + 4;
     while (IsBlankOrTab(*argument)) ++argument;
     return entry.handler(command, argument, context);
@@ -55,15 +55,6 @@ int32_t HandleBatc(char16_t*, char16_t* argument, ScriptContext& context) {
     piece = p + 1;
   }
   return DispatchCommand(piece, context);
-}
-
-int32_t HandleBeep(char16_t*, char16_t* argument, ScriptContext&) {
-  return platform::Get().device->MessageBeep(static_cast<uint32_t>(ParseNumber(argument))) ? 0 : 1;
-}
-
-int32_t HandleWait(char16_t*, char16_t* argument, ScriptContext&) {
-  platform::Get().device->Sleep(static_cast<uint32_t>(ParseNumber(argument)));
-  return 0;
 }
 
 }  // namespace orvinta::engine

@@ -32,9 +32,7 @@ int32_t DispatchCommand(char16_t* command, ScriptContext& context);
 // LOAD otherwise (matched under the differ-by-32 rule).
 CommandHandler OpenerFor(const char16_t* text);
 
-// Handlers that live in the dispatcher.
+// BATC lives in the dispatcher.
 int32_t HandleBatc(char16_t* command, char16_t* argument, ScriptContext& context);
-int32_t HandleBeep(char16_t* command, char16_t* argument, ScriptContext& context);
-int32_t HandleWait(char16_t* command, char16_t* argument, ScriptContext& context);
 
 }  // namespace orvinta::engine

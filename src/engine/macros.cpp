@@ -22,6 +22,7 @@ char16_t* AppendDirectoryOf(char16_t* out, char16_t* limit, const char16_t* path
   for (const char16_t* p = path; *p != 0; ++p) {
     if (files.IsPathSeparator(*p)) lastSeparator = p;
   }
+  if (lastSeparator == nullptr) return out;
   for (const char16_t* p = path; p < lastSeparator && out < limit; ++p) *out++ = *p;
   return out;
 }
@@ -90,7 +91,7 @@ void SetUserVariable(int slot, const char16_t* text) {
   char16_t* target = g_userVariables[slot];
   int n = 0;
   for (; n < kUserVariableUnits - 1 && text[n] != 0; ++n) target[n] = text[n];
-  for (; n < kUserVariableUnits; ++n) target[n] = 0;
+  target[n] = 0;
 }
 
 void ClearUserVariable(int slot) {

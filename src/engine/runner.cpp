@@ -26,6 +26,11 @@ struct ActiveRun {
   ActiveRun& operator=(const ActiveRun&) = delete;
 };
 
+// The characters that end a line, end the text or need more than a copy.
+constexpr bool IsSpecialInScript(char16_t c) {
+  return c <= u',' && (c == 0 || c == u'\r' || c == u'\n' || c == u'%' || c == u',');
+}
+
 const char16_t* SkipBlanks(const char16_t* p) {
   while (IsBlankOrTab(*p)) ++p;
   return p;
@@ -86,37 +91,47 @@ int32_t RunScript(char16_t* text, const char16_t* scriptPath) {
   char16_t line[kLineBufferUnits];
   char16_t* const limit = line + kLineBufferUnits - 1;  // keeps room for the terminator
   char16_t* out = line;
+  // The read position lives in a register while characters are copied; the context gets it
+  // back whenever a handler may look at it or move it.
+  char16_t* read = text;
 
   for (;;) {
-    char16_t c = *context.readPosition;
+    char16_t c = *read;
+    while (!IsSpecialInScript(c)) {
+      if (out < limit) *out++ = c;  // a line longer than the buffer is cut
+      c = *++read;
+    }
     if (c == 0) break;
-    ++context.readPosition;
+    ++read;
     if (c == u'\r' || c == u'\n') {
       *out = 0;
+      context.readPosition = read;
       ExecuteLine(line, context);
-      context.lineStart = context.readPosition;
+      read = context.readPosition;
+      context.lineStart = read;
       out = line;
       continue;
     }
     if (c == u',') {
       c = kArgumentSeparator;
-    } else if (c == u'%') {
-      char16_t macro = *context.readPosition;
+    } else {  // "%": the character after it is consumed whatever it is
+      char16_t macro = *read;
       if (macro == 0) break;  // a "%" that ends the text ends it there
-      ++context.readPosition;
+      ++read;
       if (macro != u'#') {
         out = ExpandMacro(out, limit, macro, context);
         continue;
       }
       char16_t four[4];
       int taken = 0;
-      while (taken < 4 && *context.readPosition != 0) four[taken++] = *context.readPosition++;
+      while (taken < 4 && *read != 0) four[taken++] = *read++;
       if (taken < 4) break;  // an incomplete "%#" at the end of the text ends it there
       c = HexCodeUnit(four);
     }
-    if (out < limit) *out++ = c;  // a line longer than the buffer is cut
+    if (out < limit) *out++ = c;
   }
   *out = 0;
+  context.readPosition = read;  // on the terminator: searches from the last line find nothing
   return ExecuteLine(line, context);
 }
 

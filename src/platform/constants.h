@@ -81,6 +81,32 @@ inline constexpr int kCsidlProgramFiles = 0x26;
 // Configuration manager: process the document.
 inline constexpr uint32_t kCfgFlagProcess = 1;
 
+// Processes: waiting, the process list and termination.
+inline constexpr uint32_t kInfinite = 0xFFFFFFFF;
+inline constexpr uint32_t kWaitObject0 = 0;
+inline constexpr uint32_t kWaitTimeout = 258;
+inline constexpr uint32_t kWaitFailed = 0xFFFFFFFF;
+inline constexpr uint32_t kTh32csSnapProcess = 2;
+inline constexpr uint32_t kProcessTerminate = 1;
+
+// Key events (keybd_event). VK_OFF and KEYEVENTF_SILENT exist only on Windows CE.
+inline constexpr uint8_t kVkOff = 0xDF;
+inline constexpr uint32_t kKeyEventFKeyUp = 2;
+inline constexpr uint32_t kKeyEventFSilent = 4;
+
+// ExitWindowsEx.
+inline constexpr uint32_t kEwxReboot = 2;
+inline constexpr uint32_t kEwxPowerOff = 8;
+
+// PlaySoundW.
+inline constexpr uint32_t kSndAsync = 0x1;
+inline constexpr uint32_t kSndLoop = 0x8;
+inline constexpr uint32_t kSndAlias = 0x10000;
+inline constexpr uint32_t kSndFilename = 0x20000;
+
+// KernelIoControl: the hardware layer's reboot request (Windows CE only).
+inline constexpr uint32_t kIoctlHalReboot = 0x0101003C;
+
 // Paths, including the terminator.
 inline constexpr uint32_t kMaxPath = 260;
 

@@ -1,8 +1,6 @@
 #include "support/registry_reading.h"
 
-#include "engine/runner.h"
-
-namespace orvinta::testing {
+namespace orvinta::test {
 
 std::optional<StoredValue> ReadValue(uint32_t root, const std::u16string& path, const std::u16string& name) {
   platform::Registry& registry = *platform::Get().registry;
@@ -50,8 +48,4 @@ StoredValue Dword(uint32_t number) {
 
 StoredValue Bytes(uint32_t type, std::vector<uint8_t> bytes) { return StoredValue{type, std::move(bytes)}; }
 
-int32_t RunText(std::u16string text) {
-  return engine::RunScript(text.data(), u"\\test.ovs");
-}
-
-}  // namespace orvinta::testing
+}  // namespace orvinta::test

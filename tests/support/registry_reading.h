@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 
-namespace orvinta::testing {
+namespace orvinta::test {
 
 struct StoredValue {
   uint32_t type = 0;
@@ -24,7 +24,4 @@ StoredValue Sz(std::u16string_view text, uint32_t type = win::kRegSz);
 StoredValue Dword(uint32_t value);
 StoredValue Bytes(uint32_t type, std::vector<uint8_t> bytes);
 
-// Runs a script text (a writable copy) and returns its result.
-int32_t RunText(std::u16string text);
-
-}  // namespace orvinta::testing
+}  // namespace orvinta::test

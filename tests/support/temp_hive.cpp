@@ -5,20 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace orvinta::testing {
-
-namespace {
-
-// The default services must never reach a hive or a root in the home folder: before any test
-// runs, both point into a temporary folder of their own.
-const bool kDefaultsKeptInTemp = [] {
-  static TempFolder defaults;
-  setenv("ORVINTA_ROOT", (defaults.Path() / "root").c_str(), 1);
-  setenv("ORVINTA_REGISTRY", (defaults.Path() / "default.hive").c_str(), 1);
-  return true;
-}();
-
-}  // namespace
+namespace orvinta::test {
 
 TempFolder::TempFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "orvinta-test-XXXXXX").string();
@@ -55,4 +42,4 @@ void TempHive::WriteHiveText(const std::string& text) const {
   std::ofstream(HivePath(), std::ios::binary) << text;
 }
 
-}  // namespace orvinta::testing
+}  // namespace orvinta::test

@@ -9,7 +9,7 @@
 #include "platform/host/hive_registry.h"
 #include "platform/platform.h"
 
-namespace orvinta::testing {
+namespace orvinta::test {
 
 class TempFolder {
  public:
@@ -40,4 +40,4 @@ class TempHive {
   std::unique_ptr<platform::ServiceOverride<platform::Registry>> override_;
 };
 
-}  // namespace orvinta::testing
+}  // namespace orvinta::test

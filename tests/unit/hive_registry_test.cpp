@@ -15,7 +15,7 @@
 namespace orvinta::platform {
 namespace {
 
-using testing::TempHive;
+using test::TempHive;
 
 const KeyHandle kCurrentUser = RootKeyHandle(win::kHkeyCurrentUser);
 const KeyHandle kLocalMachine = RootKeyHandle(win::kHkeyLocalMachine);

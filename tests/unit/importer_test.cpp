@@ -6,18 +6,19 @@
 #include "engine/macros.h"
 #include "engine/runner.h"
 #include "support/registry_reading.h"
+#include "support/script.h"
 #include "support/temp_hive.h"
 
 namespace orvinta::registry {
 namespace {
 
-using testing::Bytes;
-using testing::Dword;
-using testing::ReadValue;
-using testing::RunText;
-using testing::StoredValue;
-using testing::Sz;
-using testing::TempHive;
+using test::Bytes;
+using test::Dword;
+using test::ReadValue;
+using test::RunText;
+using test::StoredValue;
+using test::Sz;
+using test::TempHive;
 
 constexpr int32_t kNotRegistryText = 1017;
 
@@ -92,7 +93,7 @@ TEST(FileImport, DeletesKeysWithTheirSubkeysAndIgnoresValuesAfterIt) {
   TempHive hive;
   EXPECT_EQ(ImportFile(u"[HKEY_CURRENT_USER\\A\\B]\n\"v\"=\"1\"\n"), 0);
   EXPECT_EQ(ImportFile(u"[-HKEY_CURRENT_USER\\A]\n\"v\"=\"2\"\n"), kNotRegistryText);
-  EXPECT_FALSE(testing::KeyExists(win::kHkeyCurrentUser, u"A"));
+  EXPECT_FALSE(test::KeyExists(win::kHkeyCurrentUser, u"A"));
 }
 
 TEST(FileImport, TheTextStaysAsItWas) {
@@ -123,7 +124,7 @@ TEST(EmbeddedBlock, TheScriptGoesOnAtTheFirstLineThatIsNotRegistryTextAsWritten)
   TempHive hive;
   std::u16string script =
       u"[HKEY_CURRENT_USER\\S]\r\n\"v\"=\"1\"\r\nEVAL 1=%x\r\nEVAL 2=\"C:\\dir\\\" quoted\r\n";
-  EXPECT_EQ(RunText(script), 0);
+  EXPECT_EQ(RunText(script).result, 0);
   EXPECT_EQ(std::u16string(engine::UserVariable(1)), u"1017") << "the block's result";
   EXPECT_EQ(std::u16string(engine::UserVariable(2)), u"\"C:\\dir\\\" quoted");
   EXPECT_EQ(ReadValue(win::kHkeyCurrentUser, u"S", u"v"), Sz(u"1"));
@@ -131,13 +132,13 @@ TEST(EmbeddedBlock, TheScriptGoesOnAtTheFirstLineThatIsNotRegistryTextAsWritten)
 
 TEST(EmbeddedBlock, AtTheEndOfTheScriptGivesZero) {
   TempHive hive;
-  EXPECT_EQ(RunText(u"EVAL x=5\n  [HKEY_CURRENT_USER\\S]\n\"v\"=dword:2\n; done\n"), 0);
+  EXPECT_EQ(RunText(u"EVAL x=5\n  [HKEY_CURRENT_USER\\S]\n\"v\"=dword:2\n; done\n").result, 0);
   EXPECT_EQ(ReadValue(win::kHkeyCurrentUser, u"S", u"v"), Dword(2));
 }
 
 TEST(EmbeddedBlock, ALastLineWithoutLineBreakIsImported) {
   TempHive hive;
-  EXPECT_EQ(RunText(u"[HKEY_CURRENT_USER\\S]\n\"v\"=\"end\""), 0);
+  EXPECT_EQ(RunText(u"[HKEY_CURRENT_USER\\S]\n\"v\"=\"end\"").result, 0);
   EXPECT_EQ(ReadValue(win::kHkeyCurrentUser, u"S", u"v"), Sz(u"end"));
 }
 
@@ -168,7 +169,7 @@ TEST(EmbeddedBlock, AProcedureHoldingABlockRunsEveryTimeAndTargetsBelowStayReach
 
 TEST(EmbeddedBlock, AValueLineBeforeAnyKeyStopsTheBlockThere) {
   TempHive hive;
-  EXPECT_EQ(RunText(u"[HKEY_NOWHERE\\S]\n\"v\"=\"1\"\nEVAL 5=after\n"), 0);
+  EXPECT_EQ(RunText(u"[HKEY_NOWHERE\\S]\n\"v\"=\"1\"\nEVAL 5=after\n").result, 0);
   EXPECT_EQ(std::u16string(engine::UserVariable(5)), u"after");
 }
 

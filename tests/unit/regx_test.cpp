@@ -5,17 +5,18 @@
 #include "engine/macros.h"
 #include "registry/registry_key.h"
 #include "support/registry_reading.h"
+#include "support/script.h"
 #include "support/temp_hive.h"
 
 namespace orvinta::registry {
 namespace {
 
-using testing::Bytes;
-using testing::Dword;
-using testing::ReadValue;
-using testing::RunText;
-using testing::Sz;
-using testing::TempHive;
+using test::Bytes;
+using test::Dword;
+using test::ReadValue;
+using test::RunText;
+using test::Sz;
+using test::TempHive;
 
 struct RootCase {
   std::u16string text;
@@ -90,7 +91,7 @@ struct RegxCase {
   int32_t result;
   std::u16string path;    // then the value under HKCU\path\name
   std::u16string name;
-  std::optional<testing::StoredValue> stored;
+  std::optional<test::StoredValue> stored;
 };
 
 class Regx : public ::testing::TestWithParam<RegxCase> {};
@@ -98,7 +99,7 @@ class Regx : public ::testing::TestWithParam<RegxCase> {};
 TEST_P(Regx, SetsReadsAndDeletes) {
   TempHive hive;
   const RegxCase& c = GetParam();
-  EXPECT_EQ(RunText(c.script), c.result);
+  EXPECT_EQ(RunText(c.script).result, c.result);
   if (!c.path.empty()) {
     EXPECT_EQ(ReadValue(win::kHkeyCurrentUser, c.path, c.name), c.stored);
   }
@@ -146,8 +147,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Regx, RefusedArgumentCreatesNothing) {
   TempHive hive;
-  EXPECT_EQ(RunText(u"REGX HKCU\\Test"), win::AsResult(win::kEInvalidArg));
-  EXPECT_FALSE(testing::KeyExists(win::kHkeyCurrentUser, u"Test"));
+  EXPECT_EQ(RunText(u"REGX HKCU\\Test").result, win::AsResult(win::kEInvalidArg));
+  EXPECT_FALSE(test::KeyExists(win::kHkeyCurrentUser, u"Test"));
   EXPECT_EQ(hive.ReadHiveText(), "");
 }
 
@@ -156,10 +157,10 @@ TEST(Regx, ReadsStringsIntoVariableZeroWithinItsFiveHundredTwentyBytes) {
   engine::SetUserVariable(0, u"stale");
   std::u16string fits(259, u'a');
   std::u16string tooLong(260, u'b');
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\fits=" + fits + u"\nREGX HKCU\\S\\fits"), 0);
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\fits=" + fits + u"\nREGX HKCU\\S\\fits").result, 0);
   EXPECT_EQ(std::u16string(engine::UserVariable(0)), fits);
 
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\long=" + tooLong + u"\nREGX HKCU\\S\\long"), win::AsResult(win::kErrorMoreData));
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\long=" + tooLong + u"\nREGX HKCU\\S\\long").result, win::AsResult(win::kErrorMoreData));
   EXPECT_EQ(std::u16string(engine::UserVariable(0)), u"") << "a failed read leaves %0 empty";
 
   // 520 bytes without a terminator of their own: %0 keeps 259 units and its terminator.
@@ -168,18 +169,18 @@ TEST(Regx, ReadsStringsIntoVariableZeroWithinItsFiveHundredTwentyBytes) {
   registry.RegCreateKeyExW(platform::RootKeyHandle(win::kHkeyCurrentUser), u"S", 0, &key);
   registry.RegSetValueExW(key, u"full", win::kRegSz, tooLong.data(), 520);
   registry.RegCloseKey(key);
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\full"), 0);
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\full").result, 0);
   EXPECT_EQ(std::u16string(engine::UserVariable(0)), std::u16string(259, u'b'));
 
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\missing"), win::AsResult(win::kErrorFileNotFound));
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\missing").result, win::AsResult(win::kErrorFileNotFound));
   EXPECT_EQ(std::u16string(engine::UserVariable(0)), u"");
 }
 
 TEST(Regx, EachCommandThatChangesTheRegistryWritesTheHive) {
   TempHive hive;
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\v=1"), 0);
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\v=1").result, 0);
   hive.Reopen();  // as the next process
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\v\nEVAL 1=%0"), 0);
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\v\nEVAL 1=%0").result, 0);
   EXPECT_EQ(std::u16string(engine::UserVariable(1)), u"1");
 }
 
@@ -188,7 +189,7 @@ TEST(Regx, UnusableHiveGivesTheRegistrysErrorCode) {
   hive.WriteHiveText("not a hive\n");
   hive.Reopen();
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(RunText(u"REGX HKCU\\S\\v=1"), win::AsResult(win::kErrorRegistryCorrupt));
+  EXPECT_EQ(RunText(u"REGX HKCU\\S\\v=1").result, win::AsResult(win::kErrorRegistryCorrupt));
   ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(hive.ReadHiveText(), "not a hive\n");
 }
@@ -197,7 +198,7 @@ class Asoc : public ::testing::Test {
  protected:
   // Start fills the program's path, which the class keys name.
   static int32_t Start(std::u16string commandLine) { return app::Start(commandLine.data()); }
-  static std::optional<testing::StoredValue> Default(const std::u16string& path) {
+  static std::optional<test::StoredValue> Default(const std::u16string& path) {
     return ReadValue(win::kHkeyClassesRoot, path, u"");
   }
   TempHive hive_;
@@ -216,15 +217,15 @@ TEST_F(Asoc, RegistersTheClassWithTheProgramsPathAndAnExtension) {
 TEST_F(Asoc, WithoutArgumentWritesOnlyTheClass) {
   EXPECT_EQ(Start(u"ASOC"), 0);
   EXPECT_EQ(Default(u"Orvinta"), Sz(u"Orvinta"));
-  EXPECT_FALSE(testing::KeyExists(win::kHkeyClassesRoot, u".ovs"));
+  EXPECT_FALSE(test::KeyExists(win::kHkeyClassesRoot, u".ovs"));
 }
 
 TEST_F(Asoc, RemovesAnExtensionOrTheWholeClass) {
   EXPECT_EQ(Start(u"BATC ASOC .ovs;ASOC .reg;ASOC !.ovs"), 0);
-  EXPECT_FALSE(testing::KeyExists(win::kHkeyClassesRoot, u".ovs"));
-  EXPECT_TRUE(testing::KeyExists(win::kHkeyClassesRoot, u"Orvinta\\Shell"));
+  EXPECT_FALSE(test::KeyExists(win::kHkeyClassesRoot, u".ovs"));
+  EXPECT_TRUE(test::KeyExists(win::kHkeyClassesRoot, u"Orvinta\\Shell"));
   EXPECT_EQ(Start(u"ASOC !"), 0);
-  EXPECT_FALSE(testing::KeyExists(win::kHkeyClassesRoot, u"Orvinta")) << "the class goes with its subkeys";
+  EXPECT_FALSE(test::KeyExists(win::kHkeyClassesRoot, u"Orvinta")) << "the class goes with its subkeys";
   EXPECT_EQ(Default(u".reg"), Sz(u"Orvinta")) << "extension keys are left pointing to it";
   EXPECT_EQ(Start(u"ASOC !.nothing"), 0) << "failures are silent";
 }

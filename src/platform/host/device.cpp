@@ -1,46 +1,44 @@
+// The host's device: every call goes to the journal named by ORVINTA_JOURNAL, and the answers
+// are those of a platform without the device's own services (StandInDevice). Nothing touches
+// the machine, except that Sleep does wait and PlaySoundW uses a host audio player when there is
+// one (platform/host/sound_player.h).
 #include "platform/device.h"
 
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/backend.h"
-#include "platform/constants.h"
+#include "platform/device_journal.h"
+#include "platform/host/sound_player.h"
 
 namespace orvinta::platform {
 
 namespace {
 
-// A build machine is not a device: every device call is appended to the journal named by
-// ORVINTA_JOURNAL ("Name 0x........" per argument, one line per call) and nothing else happens
-// to the machine, except that Sleep does wait.
-void Journal(const char* name, uint32_t first, const uint32_t* second = nullptr) {
-  const char* path = std::getenv("ORVINTA_JOURNAL");
-  if (path == nullptr || *path == 0) return;
-  char line[96];
-  int length = second == nullptr ? std::snprintf(line, sizeof line, "%s 0x%08X\n", name, first)
-                                 : std::snprintf(line, sizeof line, "%s 0x%08X 0x%08X\n", name, first, *second);
-  int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-  if (fd < 0) return;
-  ssize_t written = write(fd, line, static_cast<size_t>(length));
-  (void)written;
-  close(fd);
-}
-
-class HostDevice final : public Device {
+// Appends each line to the file named by ORVINTA_JOURNAL at the time of the call.
+class JournalFile final : public JournalSink {
  public:
-  // Beeping is a sound the host does not make; like a desktop without a sound device, the
-  // call still reports success.
-  bool MessageBeep(uint32_t type) override {
-    Journal("MessageBeep", type);
-    return true;
+  void AppendLine(std::string_view line) override {
+    const char* path = std::getenv("ORVINTA_JOURNAL");
+    if (path == nullptr || *path == 0) return;
+    std::string text(line);
+    text += '\n';
+    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) return;
+    ssize_t written = write(fd, text.data(), text.size());  // one write: lines never interleave
+    (void)written;
+    close(fd);
   }
+};
 
+class HostDevice final : public StandInDevice {
+ public:
+  // Blocked in nanosleep, the process uses no processor time while it waits.
   void Sleep(uint32_t milliseconds) override {
-    Journal("Sleep", milliseconds);
     if (milliseconds == 0xFFFFFFFF) {
       for (;;) pause();  // INFINITE, as on the device
     }
@@ -49,18 +47,16 @@ class HostDevice final : public Device {
     }
   }
 
-  // The host has no configuration manager.
-  uint32_t ProcessConfigXml(const char16_t*, uint32_t flags) override {
-    Journal("DMProcessConfigXML", flags);
-    return win::kENotImpl;
-  }
+  bool PlaySoundW(const char16_t* name, uint32_t flags) override { return host::PlaySoundWithPlayer(name, flags); }
 };
 
 }  // namespace
 
 Device* backend::DefaultDevice() {
   static HostDevice device;
-  return &device;
+  static JournalFile journal;
+  static JournalingDevice journaled(device, journal);
+  return &journaled;
 }
 
 }  // namespace orvinta::platform

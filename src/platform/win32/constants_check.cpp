@@ -1,6 +1,8 @@
 // The program's own copies of the Win32 numbers must be the platform's.
 #include <windows.h>
+#include <mmsystem.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include "platform/constants.h"
 
@@ -64,6 +66,20 @@ static_assert(kCsidlAppData == CSIDL_APPDATA);
 static_assert(kCsidlWindows == CSIDL_WINDOWS);
 static_assert(kCsidlProgramFiles == CSIDL_PROGRAM_FILES);
 static_assert(kMaxPath == MAX_PATH);
+
+static_assert(kInfinite == INFINITE);
+static_assert(kWaitObject0 == WAIT_OBJECT_0);
+static_assert(kWaitTimeout == WAIT_TIMEOUT);
+static_assert(kWaitFailed == WAIT_FAILED);
+static_assert(kTh32csSnapProcess == TH32CS_SNAPPROCESS);
+static_assert(kProcessTerminate == PROCESS_TERMINATE);
+static_assert(kKeyEventFKeyUp == KEYEVENTF_KEYUP);
+static_assert(kEwxReboot == EWX_REBOOT);
+static_assert(kEwxPowerOff == EWX_POWEROFF);
+static_assert(kSndAsync == SND_ASYNC);
+static_assert(kSndLoop == SND_LOOP);
+static_assert(kSndAlias == SND_ALIAS);
+static_assert(kSndFilename == SND_FILENAME);
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 crosses the boundary unconverted");
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/win32/environment.h"
 #include "platform/win32/wide.h"
 
 namespace orvinta::platform {
@@ -14,17 +15,9 @@ namespace {
 class Win32Log final : public Log {
  public:
   Win32Log() {
-    // Looked up at run time: a device's system has no environment, and then there is no log file.
-    using GetVariable = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto getVariable = kernel == nullptr ? nullptr
-                                         : reinterpret_cast<GetVariable>(reinterpret_cast<void*>(
-                                               GetProcAddress(kernel, "GetEnvironmentVariableW")));
-    if (getVariable == nullptr) return;
-    wchar_t path[MAX_PATH * 4];
-    DWORD n = getVariable(L"ORVINTA_LOG", path, MAX_PATH * 4);
-    if (n == 0 || n >= MAX_PATH * 4) return;
-    file_ = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+    std::wstring path;
+    if (!win32::EnvironmentVariable(L"ORVINTA_LOG", &path)) return;
+    file_ = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   ~Win32Log() override {

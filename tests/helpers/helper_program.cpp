@@ -1,0 +1,92 @@
+// A program for the tests of EXEC and KILL, built for both platforms.
+//
+// It appends "start" and its command line's words, each in brackets, as one line to the file
+// named by ORVINTA_HELPER_RECORD; then lingers for the milliseconds of a word "linger=N" (or of
+// ORVINTA_HELPER_LINGER); then appends "end". Its words are read the same way on both
+// platforms: all of the Windows command line (which EXEC hands over without the program's
+// name), or the arguments after the program's path on the host.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <time.h>
+#endif
+
+#include "platform/command_line_words.h"
+
+namespace {
+
+#ifdef _WIN32
+std::string Utf8(const std::u16string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+#endif
+
+void Record(const std::string& line) {
+  const char* path = std::getenv("ORVINTA_HELPER_RECORD");
+  if (path == nullptr || *path == 0) return;
+  if (FILE* file = std::fopen(path, "ab")) {
+    std::fputs((line + "\n").c_str(), file);
+    std::fclose(file);
+  }
+}
+
+void Linger(long milliseconds) {
+  if (milliseconds <= 0) return;
+#ifdef _WIN32
+  Sleep(static_cast<DWORD>(milliseconds));
+#else
+  timespec wait{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+  while (nanosleep(&wait, &wait) != 0) {
+  }
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> words;
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  const auto* commandLine = reinterpret_cast<const char16_t*>(GetCommandLineW());
+  for (const std::u16string& word : orvinta::platform::CommandLineWords(commandLine)) words.push_back(Utf8(word));
+#else
+  for (int i = 1; i < argc; ++i) words.push_back(argv[i]);
+#endif
+  const char* lingerSetting = std::getenv("ORVINTA_HELPER_LINGER");
+  long linger = lingerSetting != nullptr ? std::atol(lingerSetting) : 0;
+  std::string line = "start";
+  for (const std::string& word : words) {
+    line += " [" + word + "]";
+    if (word.rfind("linger=", 0) == 0) linger = std::atol(word.c_str() + 7);
+  }
+  Record(line);
+  Linger(linger);
+  Record("end");
+  return 0;
+}
