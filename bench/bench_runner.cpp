@@ -29,6 +29,7 @@
 #include "alloc_count.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
+#include "platform/device_journal.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -42,17 +43,9 @@ using orvinta::platform::Services;
 using Clock = std::chrono::steady_clock;
 
 // No real sleeping or beeping, whatever a script asks for.
-class QuietDevice final : public Device {
+class QuietDevice final : public orvinta::platform::StandInDevice {
  public:
-  explicit QuietDevice(Device* inner) : inner_(inner) {}
-  bool MessageBeep(uint32_t) override { return true; }
   void Sleep(uint32_t) override {}
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override {
-    return inner_->ProcessConfigXml(document, flags);
-  }
-
- private:
-  Device* inner_;
 };
 
 // A log that stays off but counts how often the runner asks whether it is on: twice per
@@ -274,7 +267,7 @@ int main(int argc, char** argv) {
   setenv("ORVINTA_REGISTRY", (folder + "/registry").c_str(), 1);
   unsetenv("ORVINTA_LOG");
   unsetenv("ORVINTA_JOURNAL");
-  QuietDevice device(orvinta::platform::Get().device);
+  QuietDevice device;
   ServiceOverride<Device> quiet(&Services::device, &device);
 
   std::string emptyScript = folder + "/empty.sh";

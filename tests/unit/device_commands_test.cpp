@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_device.h"
+#include "support/journaled_device.h"
 #include "support/run_script.h"
 
 namespace orvinta::test {
@@ -52,7 +52,7 @@ TEST(Shut, EachMethodMakesItsCallsInOrderAndReportsTheDecisiveOne) {
   };
   for (const ShutCase& c : cases) {
     for (bool succeeds : {true, false}) {
-      RecordingDevice device(succeeds);
+      JournaledDevice device(succeeds);
       int32_t result = RunScriptText(u"SHUT " + std::u16string(c.argument));
       SCOPED_TRACE(std::string(c.argument, c.argument + std::char_traits<char16_t>::length(c.argument)));
       EXPECT_EQ(device.Calls(), c.calls);
@@ -62,7 +62,7 @@ TEST(Shut, EachMethodMakesItsCallsInOrderAndReportsTheDecisiveOne) {
 }
 
 TEST(Shut, ColdBootResultComesFromTheRebootNotFromTheOemCall) {
-  RecordingDevice device;
+  JournaledDevice device;
   device.answers.kernelCodesThatSucceed = {0x0101003C};
   EXPECT_EQ(RunScriptText(u"SHUT H"), 0);
   device.answers.kernelCodesThatSucceed = {0x01012594};
@@ -96,7 +96,7 @@ TEST(Send, TokensPressAndReleaseKeysAndOnlyTheLastValueDecides) {
       {u"0x41%,", {KeyDown(0x41), KeyUp(0x41)}, 0},  // an escaped comma is a suffix, not a separator
   };
   for (const SendCase& c : cases) {
-    RecordingDevice device;
+    JournaledDevice device;
     int32_t result = RunScriptText(u"SEND " + std::u16string(c.argument));
     SCOPED_TRACE(std::string(c.argument, c.argument + std::char_traits<char16_t>::length(c.argument)));
     EXPECT_EQ(device.Calls(), c.calls);
@@ -122,7 +122,7 @@ TEST(Play, PrefixesAddFlagsAndAnEmptyNameStopsTheSound) {
   };
   for (const PlayCase& c : cases) {
     for (bool succeeds : {true, false}) {
-      RecordingDevice device(succeeds);
+      JournaledDevice device(succeeds);
       int32_t result = RunScriptText(u"PLAY " + std::u16string(c.argument));
       EXPECT_EQ(device.Calls(), Calls{c.call});
       EXPECT_EQ(result, succeeds ? 0 : 1) << c.call;
@@ -139,7 +139,7 @@ TEST(Beep, PassesTheNumberAsTheSoundTypeAndReportsTheOutcome) {
   };
   for (const auto& [script, call] : cases) {
     for (bool succeeds : {true, false}) {
-      RecordingDevice device(succeeds);
+      JournaledDevice device(succeeds);
       EXPECT_EQ(RunScriptText(script), succeeds ? 0 : 1) << call;
       EXPECT_EQ(device.Calls(), Calls{call});
     }
@@ -162,7 +162,7 @@ TEST(Wait, SleepsForPositiveCountsAndReadsTopBitCountsAsZero) {
       {u"WAIT 4294968296", "Sleep 0x000003E8"},  // the number rule keeps the low 32 bits
   };
   for (const auto& [script, call] : cases) {
-    RecordingDevice device;
+    JournaledDevice device;
     EXPECT_EQ(RunScriptText(script), 0) << call;
     EXPECT_EQ(device.Calls(), Calls{call});
   }

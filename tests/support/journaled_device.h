@@ -35,9 +35,9 @@ class ScriptedDevice final : public platform::StandInDevice {
 };
 
 // Installed as the program's device for its lifetime.
-class RecordingDevice {
+class JournaledDevice {
  public:
-  explicit RecordingDevice(bool succeeds = true) { answers.succeeds = succeeds; }
+  explicit JournaledDevice(bool succeeds = true) { answers.succeeds = succeeds; }
   const std::vector<std::string>& Calls() const { return journal_.lines; }
 
   ScriptedDevice answers;
