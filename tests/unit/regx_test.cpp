@@ -194,6 +194,24 @@ TEST(Regx, UnusableHiveGivesTheRegistrysErrorCode) {
   EXPECT_EQ(hive.ReadHiveText(), "not a hive\n");
 }
 
+TEST(RegistryKey, GetStringAlwaysLeavesATerminatedTextAndCountsWithoutTheTerminator) {
+  TempHive hive;
+  RegistryKey key(platform::RootKeyHandle(win::kHkeyCurrentUser), u"Software\\Picker");
+  ASSERT_TRUE(key.IsOpen());
+  ASSERT_TRUE(key.SetString(u"Dir", u"\\Program Files\\App"));
+  char16_t buffer[24];
+  EXPECT_EQ(key.GetString(u"Dir", buffer, 24), 18u);
+  EXPECT_EQ(std::u16string(buffer), u"\\Program Files\\App");
+  EXPECT_EQ(key.GetString(u"Dir", buffer, 8), 0u) << "too long: nothing";
+  EXPECT_EQ(buffer[0], 0);
+  // Data that fills the buffer without a terminator of its own loses its last unit to one.
+  hive.Registry().RegSetValueExW(key.Handle(), u"Raw", win::kRegSz, u"abcd", 8);
+  EXPECT_EQ(key.GetString(u"Raw", buffer, 4), 3u);
+  EXPECT_EQ(std::u16string(buffer), u"abc");
+  EXPECT_EQ(key.GetString(u"Missing", buffer, 24), 0u);
+  EXPECT_EQ(buffer[0], 0);
+}
+
 class Asoc : public ::testing::Test {
  protected:
   // Start fills the program's path, which the class keys name.

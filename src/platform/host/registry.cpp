@@ -277,8 +277,8 @@ class HiveRegistry final : public Registry {
   uint32_t BeginChange() {
     if (file_.Locked()) return win::kErrorSuccess;
     if (uint32_t error = file_.Lock(); error != 0) {
-      std::fprintf(stderr, "orvinta: the registry hive %s is locked by another process (error %u)\n",
-                   file_.Path().c_str(), error);
+      std::fprintf(stderr, "orvinta: the registry hive %s %s (error %u)\n", file_.Path().c_str(),
+                   error == win::kErrorSharingViolation ? "is locked by another process" : "cannot be locked", error);
       return error;
     }
     HiveFileVersion now;
