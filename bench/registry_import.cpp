@@ -9,8 +9,6 @@
 
 #include "registry/importer.h"
 #ifndef _WIN32
-#include <sys/resource.h>
-
 #include "platform/host/hive_file.h"
 
 namespace {
@@ -28,24 +26,32 @@ int main(int argc, char** argv) {
   std::string bytes(static_cast<size_t>(in.tellg()), '\0');
   in.seekg(0);
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  std::u16string text;
   bool utf16 = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  text.resize(utf16 ? (bytes.size() - 2) / 2 : bytes.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    text[i] = utf16 ? static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                            static_cast<unsigned char>(bytes[3 + 2 * i]) << 8)
-                    : static_cast<unsigned char>(bytes[i]);  // the bench's files are ASCII
+  std::u16string text;
+  if (!utf16) {
+    text.assign(bytes.begin(), bytes.end());  // the bench's files are ASCII
+  } else {
+    text.reserve(bytes.size() / 2);
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      text.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                           static_cast<unsigned char>(bytes[i + 1]) << 8));
+    }
   }
   size_t header = text.find(u'\n');
-  std::u16string body = header == std::u16string::npos ? u"" : text.substr(header + 1);
+  char16_t* body = text.data() + (header == std::u16string::npos ? text.size() : header + 1);
 #ifndef _WIN32
   orvinta::platform::host::HiveSystemCalls().rename = CountingRename;
 #endif
-  int32_t result = orvinta::registry::ImportRegistryText(body.data(), nullptr);
+  int32_t result = orvinta::registry::ImportRegistryText(body, nullptr);
 #ifndef _WIN32
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  std::printf("hive writes: %d\npeak memory: %ld\n", g_renames, usage.ru_maxrss);
+  // The peak resident size of this program alone (getrusage would count the parent's, from
+  // before the exec).
+  long peakKib = 0;
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmHWM:", 0) == 0) peakKib = std::stol(line.substr(6));
+  }
+  std::printf("hive writes: %d\npeak memory: %ld\n", g_renames, peakKib);
 #endif
   return result == 0 ? 0 : 1;
 }

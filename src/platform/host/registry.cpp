@@ -324,8 +324,14 @@ std::unique_ptr<Registry> MakeHiveRegistry(std::string hivePath, std::chrono::mi
 namespace orvinta::platform {
 
 Registry* backend::DefaultRegistry() {
-  static std::unique_ptr<Registry> registry = host::MakeHiveRegistry(host::RegistryHivePath());
-  return registry.get();
+  // Kept to the very end of the process and never taken apart: at exit only what a forgotten
+  // commit left is written; freeing a hive of many values would only cost time.
+  static Registry* registry = [] {
+    Registry* made = host::MakeHiveRegistry(host::RegistryHivePath()).release();
+    std::atexit([] { backend::DefaultRegistry()->CommitChanges(); });
+    return made;
+  }();
+  return registry;
 }
 
 }  // namespace orvinta::platform

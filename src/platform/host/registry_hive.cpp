@@ -56,6 +56,15 @@ void AppendHex4(std::string& out, char16_t c) {
 // Appends text, escaping with `escape` + four hex digits what UTF-8 text cannot show plainly.
 template <typename NeedsEscape>
 void AppendEscaped(std::string& out, std::u16string_view text, const char* escape, NeedsEscape needsEscape) {
+  // Most names and texts are printable ASCII: copied as they are, in one piece.
+  bool plainAscii = true;
+  for (char16_t c : text) plainAscii = plainAscii && c >= 0x20 && c < 0x7F && !needsEscape(c);
+  if (plainAscii) {
+    size_t at = out.size();
+    out.resize(at + text.size());
+    for (size_t i = 0; i < text.size(); ++i) out[at + i] = static_cast<char>(text[i]);
+    return;
+  }
   size_t plainStart = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     char16_t c = text[i];
