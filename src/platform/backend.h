@@ -10,5 +10,6 @@ Processes* DefaultProcesses();
 Device* DefaultDevice();
 TextTime* DefaultTextTime();
 Log* DefaultLog();
+Registry* DefaultRegistry();
 
 }  // namespace orvinta::platform::backend

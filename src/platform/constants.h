@@ -25,6 +25,7 @@ inline constexpr uint32_t kErrorDiskFull = 112;
 inline constexpr uint32_t kErrorNegativeSeek = 131;
 inline constexpr uint32_t kErrorInsufficientBuffer = 122;
 inline constexpr uint32_t kErrorInvalidName = 123;
+inline constexpr uint32_t kErrorBadPathname = 161;
 inline constexpr uint32_t kErrorModuleNotFound = 126;
 inline constexpr uint32_t kErrorProcNotFound = 127;
 inline constexpr uint32_t kErrorDirNotEmpty = 145;
@@ -34,6 +35,7 @@ inline constexpr uint32_t kErrorMoreData = 234;
 inline constexpr uint32_t kErrorDirectory = 267;
 inline constexpr uint32_t kErrorCantResolveFilename = 1921;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
+inline constexpr uint32_t kErrorRegistryCorrupt = 1009;
 inline constexpr uint32_t kErrorBadKey = 1010;
 inline constexpr uint32_t kErrorCantOpenKey = 1011;
 inline constexpr uint32_t kErrorCantRead = 1012;
@@ -53,6 +55,20 @@ inline constexpr uint32_t kEUnexpected = 0x8000FFFF;
 inline constexpr uint32_t kEAccessDenied = 0x80070005;
 inline constexpr uint32_t kEOutOfMemory = 0x8007000E;
 inline constexpr uint32_t kEInvalidArg = 0x80070057;
+
+// Registry: the predefined root keys (as 32-bit handle values; a handle sign-extends them), the
+// access mask the program asks for, and the value types it names.
+inline constexpr uint32_t kHkeyClassesRoot = 0x80000000;
+inline constexpr uint32_t kHkeyCurrentUser = 0x80000001;
+inline constexpr uint32_t kHkeyLocalMachine = 0x80000002;
+inline constexpr uint32_t kHkeyUsers = 0x80000003;
+inline constexpr uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr uint32_t kRegSz = 1;
+inline constexpr uint32_t kRegExpandSz = 2;
+inline constexpr uint32_t kRegBinary = 3;
+inline constexpr uint32_t kRegDword = 4;
+inline constexpr uint32_t kRegMultiSz = 7;
+inline constexpr uint32_t kRegMuiSz = 21;  // the device's MUI string type
 
 // Resource type of the default script.
 inline constexpr uint32_t kRtRcData = 10;

@@ -6,7 +6,7 @@ namespace orvinta::platform {
 
 Services& Get() {
   static Services services{backend::DefaultFiles(), backend::DefaultProcesses(), backend::DefaultDevice(),
-                           backend::DefaultTextTime(), backend::DefaultLog()};
+                           backend::DefaultTextTime(), backend::DefaultLog(), backend::DefaultRegistry()};
   return services;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/log.h"
 #include "platform/processes.h"
+#include "platform/registry.h"
 #include "platform/text_time.h"
 
 namespace orvinta::platform {
@@ -19,6 +20,7 @@ struct Services {
   Device* device;
   TextTime* text;
   Log* log;
+  Registry* registry;
 };
 
 // The services in force. The backend provides the defaults.

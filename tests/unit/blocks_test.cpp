@@ -32,7 +32,7 @@ TEST(RegistryBlock, OnlyARawLineBeginningWithBracketIsImportedAndNothingLoops) {
   const ScriptCase cases[] = {
       {u"[HKEY_LOCAL_MACHINE\\A]\nEVAL x=%x", {.result = kNotRegistry, .log = Logged(u"EVAL x=1017", kNotRegistry)}},
       {u" \t[A]\r\n\"v\"=\"x\"", {.result = kNotFound, .log = Logged(u"\"v\"=\"x\"", kNotFound)}},  // goes on below
-      {u"[A]", {.result = kNotRegistry, .log = u""}},
+      {u"[A]", {.result = 0, .log = u""}},  // a key line is registry text, known root or not
       // Lines that only expand to "[" are command lines.
       {u"%#005BA]\nEVAL x=%x",
        {.result = kNotFound, .log = Logged(u"[A]", kNotFound) + Logged(u"EVAL x=2", kNotFound)}},

@@ -21,7 +21,7 @@ using test::Utf16Le;
 
 constexpr int32_t kNotFound = 2;
 constexpr int32_t kOpenFailed = 110;
-constexpr int32_t kNotRegistryText = 1017;  // the importer's answer for now
+constexpr int32_t kNotRegistryText = 1017;  // the importer's answer to a line that is no registry text
 
 // Runs "LOAD <path>" as a script and returns its result.
 int32_t Load(std::u16string_view path) { return test::RunText(u"LOAD " + std::u16string(path)).result; }
@@ -97,13 +97,14 @@ TEST(LoadRoutes, ContentDecidesBetweenXmlRegistryScriptAndCommandScript) {
       {" \r\n\t<?xml version=\"1.0\"?><wap-provisioningdoc/>", win::AsResult(0x80042002),
        u"<?xml version=\"1.0\"?><wap-provisioningdoc/>"},
       {Utf16Le(u"\uFEFF<wap-provisioningdoc/>"), win::AsResult(0x80042002), u"<wap-provisioningdoc/>"},
-      {"REGEDIT4\r\n[HKEY_CURRENT_USER\\x]\r\n", kNotRegistryText, u""},
-      {Utf16Le(u"\uFEFF REGEDIT4\r\n"), kNotRegistryText, u""},
-      {"REGEDIT4", kNotRegistryText, u""},    // the header alone, with nothing after it
-      {"REGEDIT4x", kNotRegistryText, u""},   // a header need only be a prefix
+      {"REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\OrvintaLoad]\r\n\"v\"=\"from a file\"\r\n", 0, u""},
+      {"REGEDIT4\r\nEVAL x=5\r\n", kNotRegistryText, u""},  // the importer, not the runner, reads on
+      {Utf16Le(u"\uFEFF REGEDIT4\r\n"), 0, u""},
+      {"REGEDIT4", 0, u""},    // the header alone, with nothing after it
+      {"REGEDIT4x", 0, u""},   // a header need only be a prefix
       {"regedit4\r\nEVAL x=7", 7, u""},        // not in exact case: a command script
-      {"Windows Registry Editor Version 5.00\r\n", kNotRegistryText, u""},
-      {"Windows Registry Editor Version 5.00", kNotRegistryText, u""},
+      {"Windows Registry Editor Version 5.00\r\nEVAL x=5", kNotRegistryText, u""},
+      {"Windows Registry Editor Version 5.00", 0, u""},
       {"Windows Registry Editor Version 5.0\nEVAL x=9", 9, u""},
       {"\x01" "EVAL x=1\nEVAL x=4", 4, u""},   // a control character stops the skip
   };
@@ -114,6 +115,10 @@ TEST(LoadRoutes, ContentDecidesBetweenXmlRegistryScriptAndCommandScript) {
     std::u16string expected = c.document.empty() ? u"" : u"ProcessConfigXml 1 [" + std::u16string(c.document) + u"]";
     EXPECT_EQ(device.journal, expected) << testing::PrintToString(c.bytes);
   }
+  // The registry script's value arrived.
+  test::ResetUserVariables();
+  EXPECT_EQ(test::RunText(u"REGX HKEY_CURRENT_USER\\Software\\OrvintaLoad\\v").result, 0);
+  EXPECT_EQ(test::Variables(1), u"from a file");
 }
 
 TEST(LoadPatterns, WildcardsLoadEveryMatchAndTheLastResultStands) {

@@ -1,5 +1,6 @@
-// The unit tests' entry. The host reads ORVINTA_ROOT and ORVINTA_LOG once, on first use, so
-// this process gets a private device root and log file before any test can touch them.
+// The unit tests' entry. The host reads ORVINTA_ROOT, ORVINTA_LOG and ORVINTA_REGISTRY once, on
+// first use, so this process gets a private device root, log file and registry hive before any
+// test can touch them.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
   if (mkdtemp(folder.data()) == nullptr) return 2;
   setenv("ORVINTA_ROOT", (folder + "/root").c_str(), 1);
   setenv("ORVINTA_LOG", (folder + "/log.txt").c_str(), 1);
+  setenv("ORVINTA_REGISTRY", (folder + "/registry.hive").c_str(), 1);
   unsetenv("ORVINTA_JOURNAL");
   testing::InitGoogleTest(&argc, argv);
   int status = RUN_ALL_TESTS();

@@ -88,6 +88,14 @@ const std::string& DeviceRoot() {
   return root;
 }
 
+std::string RegistryHivePath() {
+  const char* configured = std::getenv("ORVINTA_REGISTRY");
+  if (configured != nullptr && *configured != 0) return configured;
+  const std::string& root = DeviceRoot();
+  size_t slash = root.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : root.substr(0, slash)) + "/registry.hive";
+}
+
 std::string HostPathFor(std::u16string_view path) {
   if (path.empty() || path[0] != u'\\') {
     // A host path: "\" separates folders there too, so that LOAD's "\*.ovs" and a script's

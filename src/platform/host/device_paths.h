@@ -19,6 +19,10 @@ char16_t FoldCase(char16_t c);
 // The root folder, without a trailing "/".
 const std::string& DeviceRoot();
 
+// The registry hive file: ORVINTA_REGISTRY, or "registry.hive" in the folder that holds the
+// root (so $XDG_DATA_HOME/orvinta/registry.hive beside the default root).
+std::string RegistryHivePath();
+
 // The host file that `path` names (UTF-8). Components that do not exist yet keep the case
 // they were given in.
 std::string HostPathFor(std::u16string_view path);

@@ -1,0 +1,54 @@
+// ASOC: makes the program the handler of a file type under HKEY_CLASSES_ROOT, or takes that
+// role away. "ASOC .ovs" points ".ovs" to the class "Orvinta", "ASOC" alone writes only the
+// class, "ASOC !.ovs" deletes the ".ovs" key and "ASOC !" the class.
+#include "app/startup.h"
+#include "engine/command_handlers.h"
+#include "engine/text_utils.h"
+#include "registry/registry_key.h"
+
+namespace orvinta::engine {
+
+namespace {
+
+constexpr const char16_t* kClassName = u"Orvinta";
+
+char16_t* Append(char16_t* out, const char16_t* text) {
+  while (*text != 0) *out++ = *text++;
+  *out = 0;
+  return out;
+}
+
+}  // namespace
+
+int32_t HandleAsoc(char16_t*, char16_t* argument, ScriptContext&) {
+  platform::Registry& registry = *platform::Get().registry;
+  const platform::KeyHandle classesRoot = platform::RootKeyHandle(win::kHkeyClassesRoot);
+  if (argument[0] == u'!') {
+    registry.RegDeleteKeyW(classesRoot, argument[1] == 0 ? kClassName : argument + 1);
+    registry.CommitChanges();
+    return 0;
+  }
+  if (argument[0] != 0) {
+    registry::RegistryKey extension(classesRoot, argument);
+    extension.SetString(nullptr, kClassName);
+  }
+  {
+    // The program's path fits kMaxPath units with its terminator; the quotes, the blank and
+    // "%1" around it need five more.
+    char16_t value[win::kMaxPath + 8] = {u'"'};
+    char16_t* pathEnd = Append(value + 1, app::ProgramPath());
+    registry::RegistryKey classKey(classesRoot, kClassName);
+    classKey.SetString(nullptr, kClassName);
+    Append(pathEnd, u",0");
+    registry::RegistryKey icon(classesRoot, u"Orvinta\\DefaultIcon");
+    icon.SetString(nullptr, value + 1);
+    Append(Append(pathEnd, u"\""), u" %1");
+    registry::RegistryKey command(classesRoot, u"Orvinta\\Shell\\Open\\Command");
+    command.SetString(nullptr, value);
+    // Closed in reverse order: command, icon, class.
+  }
+  registry.CommitChanges();
+  return 0;
+}
+
+}  // namespace orvinta::engine
