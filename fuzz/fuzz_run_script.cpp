@@ -3,7 +3,8 @@
 // The input is UTF-16 LE text (an odd trailing byte is dropped), copied into a writable,
 // zero-terminated buffer, because the runner works in place on the text. The run must not
 // touch anything but a private device root, and nothing in it may wait: the device is
-// replaced by one whose Sleep returns at once and whose MessageBeep is silent.
+// replaced by one whose Sleep returns at once and whose MessageBeep is silent, and the file
+// service refuses every path that is not a device path (LOAD could otherwise read host files).
 //
 // Every script ends, since jumps and calls only go forward, but not every script ends soon:
 // a procedure without ENDP runs to the end of the text, calls included, so each CALL that
@@ -23,11 +24,10 @@
 #include <cstring>
 #include <vector>
 
+#include "sandbox.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
-#include "platform/device_journal.h"
 #include "platform/platform.h"
-#include "support/forwarding_processes.h"
 
 namespace {
 
@@ -59,23 +59,6 @@ class Budget {
 
 Budget g_budget;
 
-// A platform without the device's own services, whose WAIT and BEEP cost nothing whatever
-// number they are given.
-class QuietDevice final : public orvinta::platform::StandInDevice {
- public:
-  void Sleep(uint32_t) override {}
-};
-
-// Scripts may name host programs and libraries (EXEC /bin/..., CDLL /usr/lib/...): the fuzzer
-// starts, loads and ends nothing. Every refusal fails the way the platform's call does.
-class RefusingProcesses final : public orvinta::test::ForwardingProcesses {
- public:
-  bool CreateProcessW(const char16_t*, char16_t*, orvinta::platform::ProcessInformation*) override { return false; }
-  orvinta::platform::ModuleHandle LoadLibraryW(const char16_t*) override { return nullptr; }
-  orvinta::platform::Handle OpenProcess(uint32_t, bool, uint32_t) override { return nullptr; }
-  bool TerminateProcess(orvinta::platform::Handle, uint32_t) override { return false; }
-};
-
 // Stays off, and charges for every dispatched line through the runner's question.
 class BudgetLog final : public Log {
  public:
@@ -86,18 +69,14 @@ class BudgetLog final : public Log {
   void Append(std::u16string_view) override {}
 };
 
-// The host's files, with a unit spent per special folder looked up.
-class BudgetFiles final : public Files {
+// The host's files for device paths only, with units spent per special folder looked up.
+class BudgetFiles final : public orvinta::fuzz::DeviceOnlyFiles {
  public:
-  explicit BudgetFiles(Files* inner) : inner_(inner) {}
+  using DeviceOnlyFiles::DeviceOnlyFiles;
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
     g_budget.Spend(Budget::kPerSpecialFolder);
-    return inner_->SpecialFolderPath(csidl, buffer, create);
+    return DeviceOnlyFiles::SpecialFolderPath(csidl, buffer, create);
   }
-  bool IsPathSeparator(char16_t c) const override { return inner_->IsPathSeparator(c); }
-
- private:
-  Files* inner_;
 };
 
 // <private folder>/root is the device's root; the registry hive goes beside it, in the same folder.
@@ -130,8 +109,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   unsetenv("ORVINTA_LOG");
   unsetenv("ORVINTA_JOURNAL");
 
-  static QuietDevice device;
-  static RefusingProcesses processes;
+  static orvinta::fuzz::QuietDevice device;
+  static orvinta::fuzz::RefusingProcesses processes;
   static ServiceOverride<orvinta::platform::Processes> processesOverride(&Services::processes, &processes);
   static BudgetFiles files(orvinta::platform::Get().files);
   static BudgetLog log;

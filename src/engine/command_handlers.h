@@ -15,6 +15,11 @@ ORVINTA_DECLARE_HANDLER(HandleGoto);
 ORVINTA_DECLARE_HANDLER(HandleProc);
 ORVINTA_DECLARE_HANDLER(HandleEndp);
 
+// LOAD (engine/load.cpp); IFEX and ELSE (engine/conditions.cpp).
+ORVINTA_DECLARE_HANDLER(HandleLoad);
+ORVINTA_DECLARE_HANDLER(HandleIfex);
+ORVINTA_DECLARE_HANDLER(HandleElse);
+
 // Processes and libraries (commands/process_commands.cpp).
 ORVINTA_DECLARE_HANDLER(HandleExec);
 ORVINTA_DECLARE_HANDLER(HandleCdll);
@@ -28,9 +33,6 @@ ORVINTA_DECLARE_HANDLER(HandleBeep);
 ORVINTA_DECLARE_HANDLER(HandleWait);
 
 // Not built yet (engine/unbuilt_commands.cpp): each answers E_NOTIMPL until its room has it.
-ORVINTA_DECLARE_HANDLER(HandleLoad);
-ORVINTA_DECLARE_HANDLER(HandleIfex);
-ORVINTA_DECLARE_HANDLER(HandleElse);
 ORVINTA_DECLARE_HANDLER(HandleMsgx);
 ORVINTA_DECLARE_HANDLER(HandleDlgx);
 ORVINTA_DECLARE_HANDLER(HandleLink);

@@ -9,9 +9,6 @@ namespace orvinta::engine {
 #define ORVINTA_NOT_BUILT(name) \
   int32_t name(char16_t*, char16_t*, ScriptContext&) { return win::AsResult(win::kENotImpl); }
 
-ORVINTA_NOT_BUILT(HandleLoad)
-ORVINTA_NOT_BUILT(HandleIfex)
-ORVINTA_NOT_BUILT(HandleElse)
 ORVINTA_NOT_BUILT(HandleMsgx)
 ORVINTA_NOT_BUILT(HandleDlgx)
 ORVINTA_NOT_BUILT(HandleLink)

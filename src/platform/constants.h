@@ -15,11 +15,14 @@ inline constexpr uint32_t kErrorAccessDenied = 5;
 inline constexpr uint32_t kErrorInvalidHandle = 6;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr uint32_t kErrorNoMoreFiles = 18;
+inline constexpr uint32_t kErrorNotSameDevice = 17;
+inline constexpr uint32_t kErrorReadFault = 30;
 inline constexpr uint32_t kErrorSharingViolation = 32;
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorOpenFailed = 110;
 inline constexpr uint32_t kErrorDiskFull = 112;
+inline constexpr uint32_t kErrorNegativeSeek = 131;
 inline constexpr uint32_t kErrorInsufficientBuffer = 122;
 inline constexpr uint32_t kErrorInvalidName = 123;
 inline constexpr uint32_t kErrorBadPathname = 161;
@@ -29,6 +32,7 @@ inline constexpr uint32_t kErrorDirNotEmpty = 145;
 inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorFilenameExceedsRange = 206;
 inline constexpr uint32_t kErrorMoreData = 234;
+inline constexpr uint32_t kErrorDirectory = 267;
 inline constexpr uint32_t kErrorCantResolveFilename = 1921;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
 inline constexpr uint32_t kErrorRegistryCorrupt = 1009;
@@ -77,6 +81,9 @@ inline constexpr int kCsidlStartMenu = 0x0B;
 inline constexpr int kCsidlAppData = 0x1A;
 inline constexpr int kCsidlWindows = 0x24;
 inline constexpr int kCsidlProgramFiles = 0x26;
+
+// The ANSI code page of the text conversions.
+inline constexpr uint32_t kCpAcp = 0;
 
 // Configuration manager: process the document.
 inline constexpr uint32_t kCfgFlagProcess = 1;

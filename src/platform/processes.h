@@ -16,13 +16,9 @@
 #include <string_view>
 
 #include "platform/constants.h"
+#include "platform/handle.h"
 
 namespace orvinta::platform {
-
-// A kernel object (process, thread, snapshot): HANDLE on Windows, the host backend's own token.
-using Handle = void*;
-// What CreateToolhelp32Snapshot returns on failure, INVALID_HANDLE_VALUE.
-inline const Handle kInvalidHandleValue = reinterpret_cast<Handle>(~uintptr_t{0});
 
 // A loaded library and one of its exports.
 using ModuleHandle = void*;

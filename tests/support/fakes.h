@@ -78,6 +78,13 @@ struct FixedTextTime final : Installed<pf::TextTime, &pf::Services::text> {
     buffer[n] = 0;
     return static_cast<uint32_t>(n);
   }
+  int MultiByteToWideChar(const char* source, int length, char16_t* destination, int capacity) override {
+    return replaced->MultiByteToWideChar(source, length, destination, capacity);
+  }
+  int WideCharToMultiByte(const char16_t* source, int length, char* destination, int capacity) override {
+    return replaced->WideCharToMultiByte(source, length, destination, capacity);
+  }
+  int CompareNoCase(const char16_t* a, const char16_t* b) override { return replaced->CompareNoCase(a, b); }
   // A text that does not fit is a failure, as on the device, and leaves garbage behind.
   static int Put(const std::optional<std::u16string>& text, char16_t* buffer, int capacity) {
     if (!text || text->size() >= static_cast<size_t>(capacity)) return std::copy_n(u"BAD", 3, buffer), 0;
@@ -89,7 +96,8 @@ struct FixedTextTime final : Installed<pf::TextTime, &pf::Services::text> {
 };
 
 // Special folders with fixed paths (a csidl missing from `folders` fails, leaving garbage);
-// records each create flag. Only "\" separates folders unless `slashSeparates` is set.
+// records each create flag. Only "\" separates folders unless `slashSeparates` is set. Every
+// file call goes on to the service it stands in for.
 struct FakeFiles final : Installed<pf::Files, &pf::Services::files> {
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
     createFlags.push_back(create);
@@ -99,6 +107,34 @@ struct FakeFiles final : Installed<pf::Files, &pf::Services::files> {
     return true;
   }
   bool IsPathSeparator(char16_t c) const override { return c == u'\\' || (slashSeparates && c == u'/'); }
+
+  pf::FileHandle CreateFileW(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
+                             uint32_t flags) override {
+    return replaced->CreateFileW(path, access, share, disposition, flags);
+  }
+  bool ReadFile(pf::FileHandle f, void* b, uint32_t n, uint32_t* r) override { return replaced->ReadFile(f, b, n, r); }
+  bool WriteFile(pf::FileHandle f, const void* d, uint32_t n, uint32_t* w) override {
+    return replaced->WriteFile(f, d, n, w);
+  }
+  uint32_t GetFileSize(pf::FileHandle f, uint32_t* high) override { return replaced->GetFileSize(f, high); }
+  uint32_t SetFilePointer(pf::FileHandle f, int32_t d, int32_t* high, uint32_t m) override {
+    return replaced->SetFilePointer(f, d, high, m);
+  }
+  bool CloseHandle(pf::FileHandle f) override { return replaced->CloseHandle(f); }
+  bool CreateDirectoryW(const char16_t* p) override { return replaced->CreateDirectoryW(p); }
+  bool RemoveDirectoryW(const char16_t* p) override { return replaced->RemoveDirectoryW(p); }
+  bool DeleteFileW(const char16_t* p) override { return replaced->DeleteFileW(p); }
+  bool MoveFileW(const char16_t* a, const char16_t* b) override { return replaced->MoveFileW(a, b); }
+  bool CopyFileW(const char16_t* a, const char16_t* b, bool f) override { return replaced->CopyFileW(a, b, f); }
+  uint32_t GetFileAttributesW(const char16_t* p) override { return replaced->GetFileAttributesW(p); }
+  bool GetFileAttributesExW(const char16_t* p, pf::FileAttributeData* d) override {
+    return replaced->GetFileAttributesExW(p, d);
+  }
+  pf::SearchHandle FindFirstFileW(const char16_t* p, pf::FindData* d) override { return replaced->FindFirstFileW(p, d); }
+  bool FindNextFileW(pf::SearchHandle s, pf::FindData* d) override { return replaced->FindNextFileW(s, d); }
+  bool FindClose(pf::SearchHandle s) override { return replaced->FindClose(s); }
+  uint32_t GetLastError() override { return replaced->GetLastError(); }
+  void SetLastError(uint32_t code) override { replaced->SetLastError(code); }
 
   std::map<int, std::u16string> folders;
   bool slashSeparates = false;

@@ -28,14 +28,15 @@ TEST(XmlBlock, HandsTheRawDocumentOverAndResumesAfterTheMarkerLine) {
 
 TEST(RegistryBlock, OnlyARawLineBeginningWithBracketIsImportedAndNothingLoops) {
   const int32_t kNotRegistry = win::AsResult(win::kErrorNotRegistryFile);
+  const int32_t kNotFound = win::AsResult(win::kErrorFileNotFound);  // lines without a keyword go to LOAD
   const ScriptCase cases[] = {
       {u"[HKEY_LOCAL_MACHINE\\A]\nEVAL x=%x", {.result = kNotRegistry, .log = Logged(u"EVAL x=1017", kNotRegistry)}},
-      {u" \t[A]\r\n\"v\"=\"x\"", {.result = kNotImpl, .log = Logged(u"\"v\"=\"x\"", kNotImpl)}},  // goes on below
+      {u" \t[A]\r\n\"v\"=\"x\"", {.result = kNotFound, .log = Logged(u"\"v\"=\"x\"", kNotFound)}},  // goes on below
       {u"[A]", {.result = 0, .log = u""}},  // a key line is registry text, known root or not
       // Lines that only expand to "[" are command lines.
       {u"%#005BA]\nEVAL x=%x",
-       {.result = kNotImpl, .log = Logged(u"[A]", kNotImpl) + Logged(u"EVAL x=-2147467263", kNotImpl)}},
-      {u"EVAL 0=[\n  %0B]", {.result = kNotImpl, .log = Logged(u"EVAL 0=[", 0) + Logged(u"[B]", kNotImpl)}},
+       {.result = kNotFound, .log = Logged(u"[A]", kNotFound) + Logged(u"EVAL x=2", kNotFound)}},
+      {u"EVAL 0=[\n  %0B]", {.result = kNotFound, .log = Logged(u"EVAL 0=[", 0) + Logged(u"[B]", kNotFound)}},
   };
   ExpectRuns(cases);
 }

@@ -7,19 +7,20 @@ namespace orvinta::test {
 namespace {
 
 TEST(Dispatcher, MatchesExactlyTheFirstFourUnitsAndRunsBatcPiecesInTheCallersContext) {
+  const int32_t kNotFound = win::AsResult(win::kErrorFileNotFound);  // what LOAD finds of these texts
   const ScriptCase cases[] = {
       {u"BEEP 5", {.calls = u"MessageBeep 5"}},     {u"BEEP\t 5", {.calls = u"MessageBeep 5"}},
       {u"BEEP    5", {.calls = u"MessageBeep 5"}},  {u"BEEP5", {.calls = u"MessageBeep 5"}},
       {u"BEEP", {.calls = u"MessageBeep 0"}},       {u"BEEP 0x30 ", {.calls = u"MessageBeep 48"}},
       {u"BEEPX", {.calls = u"MessageBeep 0"}},  // the fifth unit is not looked at
-      {u"beep 5", {.result = kNotImpl, .calls = u""}},  // no keyword: LOAD
-      {u"BEE", {.result = kNotImpl, .calls = u""}}, {u"EVAL\tx=3", {.result = 3}},
+      {u"beep 5", {.result = kNotFound, .calls = u""}},  // no keyword: LOAD
+      {u"BEE", {.result = kNotFound, .calls = u""}}, {u"EVAL\tx=3", {.result = 3}},
       {u"WAIT", {.calls = u"Sleep 0"}},             {u"WAIT 0x3E8", {.calls = u"Sleep 1000"}},
       {u"WAIT -1", {.calls = u"Sleep 0"}},
       {u"BATC BEEP 1;WAIT 100", {.calls = u"MessageBeep 1, Sleep 100", .log = Logged(u"BATC BEEP 1;WAIT 100", 0)}},
-      {u"BATC BEEP 1; WAIT 100", {.result = kNotImpl, .calls = u"MessageBeep 1"}},  // " WAIT 100" is opened
-      {u"BATC BEEP 1;", {.result = kNotImpl, .calls = u"MessageBeep 1"}},
-      {u"BATC", {.result = kNotImpl, .calls = u""}},
+      {u"BATC BEEP 1; WAIT 100", {.result = kNotFound, .calls = u"MessageBeep 1"}},  // " WAIT 100" is opened
+      {u"BATC BEEP 1;", {.result = kNotFound, .calls = u"MessageBeep 1"}},
+      {u"BATC", {.result = kNotFound, .calls = u""}},
       {u"BATC BEEP 1;;BEEP 2", {.calls = u"MessageBeep 1, MessageBeep 2"}},
       {u"BATC BEEP 1%;BEEP 2", {.calls = u"MessageBeep 1, MessageBeep 2"}},  // "%;" still separates
       {u"BATC BEEP 2;EVAL x=7", {.result = 7, .calls = u"MessageBeep 2"}},

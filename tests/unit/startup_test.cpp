@@ -16,6 +16,7 @@ std::vector<unsigned char> Resource(std::u16string_view text, std::vector<unsign
 
 TEST(Startup, ChoosesTheTextFromTheCommandLineOrTheDefaultScript) {
   const auto kShipped = Resource(u"OVUI", std::vector<unsigned char>(48, 0));
+  const int32_t kNotFound = win::AsResult(win::kErrorFileNotFound);  // a path that LOAD does not find
   struct Case {
     std::u16string_view commandLine;
     std::optional<std::vector<unsigned char>> resource;
@@ -28,8 +29,8 @@ TEST(Startup, ChoosesTheTextFromTheCommandLineOrTheDefaultScript) {
       {u"", Resource(u"EVAL 1=ab", {'c'}), 0, Logged(u"EVAL 1=ab", 0)},  // an odd last byte
       {u"\"\"", kShipped, 0, u""},
       {u"\"", kShipped, 0, u""},
-      {u"\"\\Storage Card\\a.ovs\"", kShipped, kNotImpl, Logged(u"\\Storage Card\\a.ovs", kNotImpl)},
-      {u"\"\\Storage Card\\a.ovs\" x", kShipped, kNotImpl, Logged(u"\\Storage Card\\a.ovs\" x", kNotImpl)},
+      {u"\"\\Storage Card\\a.ovs\"", kShipped, kNotFound, Logged(u"\\Storage Card\\a.ovs", kNotFound)},
+      {u"\"\\Storage Card\\a.ovs\" x", kShipped, kNotFound, Logged(u"\\Storage Card\\a.ovs\" x", kNotFound)},
       {u"\"EVAL x=5\"", kShipped, 5, Logged(u"EVAL x=5", 5)},
       {u"MSGX \"a\"", kShipped, kNotImpl, Logged(u"MSGX \"a\"", kNotImpl)},
       {u"EVAL x=5", std::nullopt, 5, Logged(u"EVAL x=5", 5)},

@@ -8,20 +8,13 @@
 #include <vector>
 
 #include "platform/constants.h"
+#include "platform/host/system_calls.h"
 #include "platform/host/unicode.h"
 #include "platform/host/win32_errors.h"
 
 namespace orvinta::platform::host {
 
 namespace {
-
-// The device's file system ignores case for letters; the host follows that for ASCII and
-// Latin-1 letters.
-char16_t FoldCase(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-  return c;
-}
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
@@ -43,17 +36,17 @@ std::string DefaultRoot() {
 std::string ResolveComponent(const std::string& folder, std::u16string_view component) {
   std::string exact = Utf16ToUtf8(component);
   struct stat info;
-  if (lstat((folder + "/" + exact).c_str(), &info) == 0) return exact;
-  DIR* dir = opendir(folder.c_str());
+  if (Sys().lstat((folder + "/" + exact).c_str(), &info) == 0) return exact;
+  DIR* dir = Sys().opendir(folder.c_str());
   if (dir == nullptr) return exact;
   std::string found = exact;
-  while (dirent* entry = readdir(dir)) {
+  while (dirent* entry = Sys().readdir(dir)) {
     if (SameName(Utf8ToUtf16(entry->d_name), component)) {
       found = entry->d_name;
       break;
     }
   }
-  closedir(dir);
+  Sys().closedir(dir);
   return found;
 }
 
@@ -79,6 +72,12 @@ std::vector<std::u16string_view> DeviceComponents(std::u16string_view path) {
 
 }  // namespace
 
+char16_t FoldCase(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
+  return c;
+}
+
 const std::string& DeviceRoot() {
   static const std::string root = [] {
     const char* configured = std::getenv("ORVINTA_ROOT");
@@ -98,7 +97,15 @@ std::string RegistryHivePath() {
 }
 
 std::string HostPathFor(std::u16string_view path) {
-  if (path.empty() || path[0] != u'\\') return Utf16ToUtf8(path);
+  if (path.empty() || path[0] != u'\\') {
+    // A host path: "\" separates folders there too, so that LOAD's "\*.ovs" and a script's
+    // device-style names work below a host folder.
+    std::string host = Utf16ToUtf8(path);
+    for (char& c : host) {
+      if (c == '\\') c = '/';
+    }
+    return host;
+  }
   std::string host = DeviceRoot();
   for (std::u16string_view part : DeviceComponents(path)) host += "/" + ResolveComponent(host, part);
   return host;
@@ -110,15 +117,15 @@ uint32_t CreateDeviceFolderChain(std::u16string_view devicePath) {
   for (size_t i = 1; i <= DeviceRoot().size(); ++i) {
     if (i == DeviceRoot().size() || DeviceRoot()[i] == '/') {
       host = DeviceRoot().substr(0, i);
-      if (mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
+      if (Sys().mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
     }
   }
   for (std::u16string_view part : DeviceComponents(devicePath)) {
     host += "/" + ResolveComponent(host, part);
-    if (mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
+    if (Sys().mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
   }
   struct stat info;
-  if (stat(host.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
+  if (Sys().stat(host.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);
   return S_ISDIR(info.st_mode) ? win::kErrorSuccess : win::kErrorAlreadyExists;
 }
 

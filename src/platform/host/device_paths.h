@@ -4,13 +4,17 @@
 // ~/.local/share/orvinta/root) is the device's root "\". A device path ("\Windows\x.txt")
 // names a file below it; each component is matched against what exists without regard to
 // case and keeps the case it was created with. "." is dropped and ".." never climbs above the
-// root. A path beginning with "/" is a host path as it stands, and any other path is a host
-// path relative to the current directory.
+// root. A path beginning with "/" is a host path, and any other path is a host path relative
+// to the current directory; in host paths "\" separates folders as "/" does.
 #pragma once
 #include <string>
 #include <string_view>
 
 namespace orvinta::platform::host {
+
+// The device's file system ignores case for letters; the host follows that for ASCII and
+// Latin-1 letters. Names compare equal when their folded code units are equal.
+char16_t FoldCase(char16_t c);
 
 // The root folder, without a trailing "/".
 const std::string& DeviceRoot();

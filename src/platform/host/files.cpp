@@ -1,11 +1,26 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "platform/backend.h"
 #include "platform/host/device_paths.h"
+#include "platform/host/name_match.h"
+#include "platform/host/system_calls.h"
+#include "platform/host/unicode.h"
+#include "platform/host/win32_errors.h"
 
 namespace orvinta::platform {
 
 namespace {
+
+using host::FailedCall;
+using host::Sys;
 
 // The device's usual special folders, below the virtual device's root.
 const char16_t* DeviceFolderFor(int csidl) {
@@ -21,8 +36,327 @@ const char16_t* DeviceFolderFor(int csidl) {
   }
 }
 
+// Whether the folder that would hold `hostPath` exists: it tells a missing file (2) from a
+// missing path (3).
+bool FolderOfExists(const std::string& hostPath) {
+  size_t slash = hostPath.rfind('/');
+  if (slash == std::string::npos) return true;  // the current directory
+  std::string folder = slash == 0 ? "/" : hostPath.substr(0, slash);
+  struct stat info;
+  return Sys().stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Regular files carry the archive attribute, as new files do on Windows and the device.
+uint32_t AttributesOf(const struct stat& info) {
+  uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
+  if ((info.st_mode & S_IWUSR) == 0) attributes |= kFileAttributeReadonly;
+  return attributes;
+}
+
+// Case-insensitive order, as Windows' own file systems list a folder, so that a search gives
+// the same order on every host.
+bool ListedBefore(const FindData& a, const FindData& b) {
+  for (size_t i = 0;; ++i) {
+    char16_t x = host::FoldCase(a.name[i]), y = host::FoldCase(b.name[i]);
+    if (x != y || x == 0) return x < y;
+  }
+}
+
+struct OpenFile {
+  int fd;
+  dev_t device;
+  ino_t inode;
+  uint32_t access;
+  uint32_t share;
+};
+
+struct Search {
+  std::vector<FindData> entries;
+  size_t next = 1;  // the first entry went out with FindFirstFileW
+};
+
 class HostFiles final : public Files {
  public:
+  FileHandle CreateFileW(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
+                         uint32_t) override {
+    if (disposition < kCreateNew || disposition > kTruncateExisting ||
+        (disposition == kTruncateExisting && (access & kGenericWrite) == 0)) {
+      return FailHandle(win::kErrorInvalidParameter);
+    }
+    if (path[0] == 0) return FailHandle(win::kErrorPathNotFound);
+    const std::string host = host::HostPathFor(path);
+    struct stat before;
+    const bool existed = Sys().stat(host.c_str(), &before) == 0;
+
+    int flags = O_CLOEXEC;
+    bool reads = (access & kGenericRead) != 0, writes = (access & kGenericWrite) != 0;
+    flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+    if (disposition == kCreateNew) flags |= O_CREAT | O_EXCL;
+    if (disposition == kCreateAlways || disposition == kOpenAlways) flags |= O_CREAT;
+    // Truncation waits until the sharing check has passed: a refused open changes nothing.
+    int fd = Sys().open(host.c_str(), flags, 0666);
+    if (fd < 0) {
+      int error = errno;
+      FailedCall call = disposition == kCreateNew ? FailedCall::kCreateNew : FailedCall::kOther;
+      return FailHandle(host::Win32ErrorFromErrno(error, call, FolderOfExists(host)));
+    }
+    struct stat info;
+    if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+    if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
+    if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
+    if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
+        Sys().ftruncate(fd, 0) != 0) {
+      return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+    }
+    FileHandle handle = NewHandle();
+    files_[handle] = {fd, info.st_dev, info.st_ino, access, share};
+    lastError_ = existed && (disposition == kCreateAlways || disposition == kOpenAlways) ? win::kErrorAlreadyExists
+                                                                                         : win::kErrorSuccess;
+    return handle;
+  }
+
+  bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* read) override {
+    if (read != nullptr) *read = 0;
+    OpenFile* open = Find(file);
+    if (open == nullptr) return Fail(win::kErrorInvalidHandle);
+    if ((open->access & kGenericRead) == 0) return Fail(win::kErrorAccessDenied);
+    uint32_t done = 0;
+    while (done < count) {
+      ssize_t n = Sys().read(open->fd, static_cast<char*>(buffer) + done, count - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        if (read != nullptr) *read = done;
+        return Fail(host::Win32ErrorFromErrno(errno));
+      }
+      if (n == 0) break;  // the end of the file
+      done += static_cast<uint32_t>(n);
+    }
+    if (read != nullptr) *read = done;
+    return true;
+  }
+
+  bool WriteFile(FileHandle file, const void* data, uint32_t count, uint32_t* written) override {
+    if (written != nullptr) *written = 0;
+    OpenFile* open = Find(file);
+    if (open == nullptr) return Fail(win::kErrorInvalidHandle);
+    if ((open->access & kGenericWrite) == 0) return Fail(win::kErrorAccessDenied);
+    uint32_t done = 0;
+    while (done < count) {
+      ssize_t n = Sys().write(open->fd, static_cast<const char*>(data) + done, count - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (written != nullptr) *written = done;
+        return Fail(n == 0 ? win::kErrorDiskFull : host::Win32ErrorFromErrno(errno));
+      }
+      done += static_cast<uint32_t>(n);
+    }
+    if (written != nullptr) *written = done;
+    return true;
+  }
+
+  uint32_t GetFileSize(FileHandle file, uint32_t* high) override {
+    OpenFile* open = Find(file);
+    if (open == nullptr) return FailValue(win::kErrorInvalidHandle, kInvalidFileSize);
+    struct stat info;
+    if (Sys().fstat(open->fd, &info) != 0) return FailValue(host::Win32ErrorFromErrno(errno), kInvalidFileSize);
+    auto size = static_cast<uint64_t>(info.st_size);
+    if (high != nullptr) *high = static_cast<uint32_t>(size >> 32);
+    if (static_cast<uint32_t>(size) == kInvalidFileSize) lastError_ = win::kErrorSuccess;
+    return static_cast<uint32_t>(size);
+  }
+
+  uint32_t SetFilePointer(FileHandle file, int32_t distance, int32_t* high, uint32_t method) override {
+    OpenFile* open = Find(file);
+    if (open == nullptr) return FailValue(win::kErrorInvalidHandle, kInvalidSetFilePointer);
+    if (method > kFileEnd) return FailValue(win::kErrorInvalidParameter, kInvalidSetFilePointer);
+    int64_t move = high != nullptr
+                       ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(*high)) << 32) |
+                                              static_cast<uint32_t>(distance))
+                       : distance;
+    int whence = method == kFileBegin ? SEEK_SET : method == kFileCurrent ? SEEK_CUR : SEEK_END;
+    off_t position = Sys().lseek(open->fd, static_cast<off_t>(move), whence);
+    if (position < 0) {
+      return FailValue(errno == EINVAL ? win::kErrorNegativeSeek : host::Win32ErrorFromErrno(errno),
+                       kInvalidSetFilePointer);
+    }
+    auto where = static_cast<uint64_t>(position);
+    if (high != nullptr) *high = static_cast<int32_t>(where >> 32);
+    if (static_cast<uint32_t>(where) == kInvalidSetFilePointer) lastError_ = win::kErrorSuccess;
+    return static_cast<uint32_t>(where);
+  }
+
+  bool CloseHandle(FileHandle file) override {
+    auto found = files_.find(file);
+    if (found == files_.end()) return Fail(win::kErrorInvalidHandle);
+    int fd = found->second.fd;
+    files_.erase(found);
+    if (Sys().close(fd) != 0) return Fail(host::Win32ErrorFromErrno(errno));
+    return true;
+  }
+
+  bool CreateDirectoryW(const char16_t* path) override {
+    const std::string host = host::HostPathFor(path);
+    if (Sys().mkdir(host.c_str(), 0777) != 0) return Fail(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
+    return true;
+  }
+
+  bool RemoveDirectoryW(const char16_t* path) override {
+    const std::string host = host::HostPathFor(path);
+    if (Sys().rmdir(host.c_str()) != 0) {
+      int error = errno;
+      return Fail(host::Win32ErrorFromErrno(error, FailedCall::kRemoveDirectory, FolderOfExists(host)));
+    }
+    return true;
+  }
+
+  bool DeleteFileW(const char16_t* path) override {
+    const std::string host = host::HostPathFor(path);
+    if (IsOpen(host)) return Fail(win::kErrorSharingViolation);
+    if (Sys().unlink(host.c_str()) != 0) {
+      int error = errno;
+      return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(host)));
+    }
+    return true;
+  }
+
+  bool MoveFileW(const char16_t* from, const char16_t* to) override {
+    const std::string source = host::HostPathFor(from), target = host::HostPathFor(to);
+    struct stat info;
+    if (Sys().lstat(source.c_str(), &info) != 0) {
+      int error = errno;
+      return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(source)));
+    }
+    if (Sys().lstat(target.c_str(), &info) == 0) return Fail(win::kErrorAlreadyExists);
+    if (IsOpen(source)) return Fail(win::kErrorSharingViolation);
+    if (Sys().rename(source.c_str(), target.c_str()) != 0) {
+      int error = errno;
+      return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(target)));
+    }
+    return true;
+  }
+
+  bool CopyFileW(const char16_t* from, const char16_t* to, bool failIfExists) override {
+    FileHandle source = CreateFileW(from, kGenericRead, kFileShareRead, kOpenExisting, 0);
+    if (source == kInvalidHandleValue) return false;
+    const OpenFile& in = files_[source];
+    const std::string target = host::HostPathFor(to);
+    struct stat info;
+    if (Sys().stat(target.c_str(), &info) == 0 && info.st_dev == in.device && info.st_ino == in.inode) {
+      CloseHandle(source);
+      return Fail(win::kErrorSharingViolation);  // copying a file onto itself
+    }
+    FileHandle copy = CreateFileW(to, kGenericWrite, 0, failIfExists ? kCreateNew : kCreateAlways, 0);
+    if (copy == kInvalidHandleValue) {
+      uint32_t error = lastError_;
+      CloseHandle(source);
+      return Fail(error);
+    }
+    char block[65536];
+    bool ok = true;
+    for (;;) {
+      uint32_t got = 0, put = 0;
+      if (!ReadFile(source, block, sizeof block, &got)) ok = false;
+      if (!ok || got == 0) break;
+      if (!WriteFile(copy, block, got, &put)) {
+        ok = false;
+        break;
+      }
+    }
+    uint32_t error = lastError_;
+    CloseHandle(copy);
+    CloseHandle(source);
+    if (!ok) {
+      Sys().unlink(target.c_str());  // no half copy stays behind
+      return Fail(error);
+    }
+    lastError_ = win::kErrorSuccess;
+    return true;
+  }
+
+  uint32_t GetFileAttributesW(const char16_t* path) override {
+    FileAttributeData data;
+    return GetFileAttributesExW(path, &data) ? data.attributes : kInvalidFileAttributes;
+  }
+
+  bool GetFileAttributesExW(const char16_t* path, FileAttributeData* data) override {
+    if (path[0] == 0) return Fail(win::kErrorPathNotFound);
+    const std::string host = host::HostPathFor(path);
+    struct stat info;
+    if (Sys().stat(host.c_str(), &info) != 0) {
+      int error = errno;
+      return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(host)));
+    }
+    data->attributes = AttributesOf(info);
+    data->size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
+    return true;
+  }
+
+  SearchHandle FindFirstFileW(const char16_t* pattern, FindData* data) override {
+    std::u16string_view whole(pattern);
+    size_t separator = whole.find_last_of(u"\\/");
+    std::u16string_view namePattern = separator == std::u16string_view::npos ? whole : whole.substr(separator + 1);
+    std::string folder;
+    if (separator == std::u16string_view::npos) {
+      folder = ".";
+    } else if (separator == 0) {
+      folder = whole[0] == u'/' ? "/" : host::DeviceRoot();
+    } else {
+      folder = host::HostPathFor(whole.substr(0, separator));
+    }
+    if (namePattern.empty()) return FailHandle(win::kErrorFileNotFound);
+
+    DIR* dir = Sys().opendir(folder.c_str());
+    if (dir == nullptr) return FailHandle(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
+    Search search;
+    for (;;) {
+      errno = 0;
+      dirent* entry = Sys().readdir(dir);
+      if (entry == nullptr) break;  // the end, or a folder that can't be read further
+      std::string_view raw(entry->d_name);
+      if (raw == "." || raw == "..") continue;
+      std::u16string name = host::Utf8ToUtf16(raw);
+      if (name.size() >= win::kMaxPath || !host::NameMatches(namePattern, name)) continue;
+      FindData found;
+      name.copy(found.name, name.size());
+      found.name[name.size()] = 0;
+      struct stat info;
+      std::string full = folder + "/" + std::string(raw);
+      // A link that leads nowhere (or round in a loop) is listed as a plain file.
+      if (Sys().stat(full.c_str(), &info) == 0) {
+        found.attributes = AttributesOf(info);
+        found.size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
+      } else {
+        found.attributes = kFileAttributeArchive;
+      }
+      search.entries.push_back(found);
+    }
+    Sys().closedir(dir);
+    if (search.entries.empty()) return FailHandle(win::kErrorFileNotFound);
+    std::sort(search.entries.begin(), search.entries.end(), ListedBefore);
+    *data = search.entries[0];
+    SearchHandle handle = NewHandle();
+    searches_[handle] = std::move(search);
+    lastError_ = win::kErrorSuccess;
+    return handle;
+  }
+
+  bool FindNextFileW(SearchHandle search, FindData* data) override {
+    auto found = searches_.find(search);
+    if (found == searches_.end()) return Fail(win::kErrorInvalidHandle);
+    Search& s = found->second;
+    if (s.next >= s.entries.size()) return Fail(win::kErrorNoMoreFiles);
+    *data = s.entries[s.next++];
+    return true;
+  }
+
+  bool FindClose(SearchHandle search) override {
+    if (searches_.erase(search) == 0) return Fail(win::kErrorInvalidHandle);
+    return true;
+  }
+
+  uint32_t GetLastError() override { return lastError_; }
+  void SetLastError(uint32_t code) override { lastError_ = code; }
+
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
     const char16_t* path = DeviceFolderFor(csidl);
     if (path == nullptr) return false;
@@ -35,6 +369,63 @@ class HostFiles final : public Files {
 
   // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/".
   bool IsPathSeparator(char16_t c) const override { return c == u'\\' || c == u'/'; }
+
+ private:
+  bool Fail(uint32_t code) {
+    lastError_ = code;
+    return false;
+  }
+  uint32_t FailValue(uint32_t code, uint32_t value) {
+    lastError_ = code;
+    return value;
+  }
+  FileHandle FailHandle(uint32_t code) {
+    lastError_ = code;
+    return kInvalidHandleValue;
+  }
+  FileHandle CloseAndFail(int fd, uint32_t code) {
+    Sys().close(fd);
+    return FailHandle(code);
+  }
+
+  // Handles look like Windows' own: small multiples of 4, never null or invalid.
+  Handle NewHandle() {
+    nextHandle_ += 4;
+    return reinterpret_cast<Handle>(nextHandle_);
+  }
+
+  OpenFile* Find(FileHandle file) {
+    auto found = files_.find(file);
+    return found == files_.end() ? nullptr : &found->second;
+  }
+
+  // Windows' sharing rule among the handles this process holds: a new opener must allow what
+  // every holder does, and every holder must allow what the new opener wants.
+  bool SharingAllows(const struct stat& info, uint32_t access, uint32_t share) const {
+    for (const auto& [handle, held] : files_) {
+      if (held.device != info.st_dev || held.inode != info.st_ino) continue;
+      if ((access & kGenericRead) && !(held.share & kFileShareRead)) return false;
+      if ((access & kGenericWrite) && !(held.share & kFileShareWrite)) return false;
+      if ((held.access & kGenericRead) && !(share & kFileShareRead)) return false;
+      if ((held.access & kGenericWrite) && !(share & kFileShareWrite)) return false;
+    }
+    return true;
+  }
+
+  // Whether this process holds the file open: then it can't be deleted or moved, as on Windows.
+  bool IsOpen(const std::string& host) const {
+    struct stat info;
+    if (Sys().lstat(host.c_str(), &info) != 0) return false;
+    for (const auto& [handle, held] : files_) {
+      if (held.device == info.st_dev && held.inode == info.st_ino) return true;
+    }
+    return false;
+  }
+
+  std::map<FileHandle, OpenFile> files_;
+  std::map<SearchHandle, Search> searches_;
+  uintptr_t nextHandle_ = 0x100;
+  uint32_t lastError_ = win::kErrorSuccess;
 };
 
 }  // namespace

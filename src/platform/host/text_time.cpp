@@ -7,6 +7,8 @@
 
 #include "platform/backend.h"
 #include "platform/constants.h"
+#include "platform/platform.h"
+#include "platform/host/code_page.h"
 #include "platform/host/system_messages.h"
 #include "platform/host/unicode.h"
 
@@ -43,6 +45,29 @@ class HostTextTime final : public TextTime {
     text.copy(buffer, n);
     buffer[n] = 0;
     return static_cast<uint32_t>(n);
+  }
+
+  int MultiByteToWideChar(const char* source, int sourceLength, char16_t* destination, int capacity) override {
+    uint32_t error = 0;
+    int n = host::AnsiToUtf16(source, sourceLength, destination, capacity, &error);
+    if (n == 0) Get().files->SetLastError(error);
+    return n;
+  }
+
+  int WideCharToMultiByte(const char16_t* source, int sourceLength, char* destination, int capacity) override {
+    uint32_t error = 0;
+    int n = host::Utf16ToAnsi(source, sourceLength, destination, capacity, &error);
+    if (n == 0) Get().files->SetLastError(error);
+    return n;
+  }
+
+  // As the Windows runtime does in its default locale: only A to Z fold, to a to z.
+  int CompareNoCase(const char16_t* a, const char16_t* b) override {
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<int>(c) + 32 : static_cast<int>(c); };
+    for (;; ++a, ++b) {
+      int x = lower(*a), y = lower(*b);
+      if (x != y || x == 0) return x - y;
+    }
   }
 };
 

@@ -4,6 +4,14 @@
 
 namespace orvinta::platform::host {
 
-uint32_t Win32ErrorFromErrno(int error);
+// Where Windows gives the same failure different codes depending on the call.
+enum class FailedCall {
+  kOther,
+  kCreateNew,        // CreateFileW(CREATE_NEW), CopyFileW(fail if exists): an existing file is 80
+  kRemoveDirectory,  // RemoveDirectoryW of a file is 267
+};
+
+// `folderExists` tells a missing file (2) from a missing folder on its way (3).
+uint32_t Win32ErrorFromErrno(int error, FailedCall call = FailedCall::kOther, bool folderExists = true);
 
 }  // namespace orvinta::platform::host

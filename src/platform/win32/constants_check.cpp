@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include "platform/constants.h"
+#include "platform/files.h"
 
 namespace orvinta::win {
 
@@ -16,11 +17,14 @@ static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED);
 static_assert(kErrorInvalidHandle == ERROR_INVALID_HANDLE);
 static_assert(kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
 static_assert(kErrorNoMoreFiles == ERROR_NO_MORE_FILES);
+static_assert(kErrorNotSameDevice == ERROR_NOT_SAME_DEVICE);
+static_assert(kErrorReadFault == ERROR_READ_FAULT);
 static_assert(kErrorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(kErrorFileExists == ERROR_FILE_EXISTS);
 static_assert(kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
 static_assert(kErrorOpenFailed == ERROR_OPEN_FAILED);
 static_assert(kErrorDiskFull == ERROR_DISK_FULL);
+static_assert(kErrorNegativeSeek == ERROR_NEGATIVE_SEEK);
 static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 static_assert(kErrorInvalidName == ERROR_INVALID_NAME);
 static_assert(kErrorBadPathname == ERROR_BAD_PATHNAME);
@@ -30,6 +34,7 @@ static_assert(kErrorDirNotEmpty == ERROR_DIR_NOT_EMPTY);
 static_assert(kErrorAlreadyExists == ERROR_ALREADY_EXISTS);
 static_assert(kErrorFilenameExceedsRange == ERROR_FILENAME_EXCED_RANGE);
 static_assert(kErrorMoreData == ERROR_MORE_DATA);
+static_assert(kErrorDirectory == ERROR_DIRECTORY);
 static_assert(kErrorCantResolveFilename == ERROR_CANT_RESOLVE_FILENAME);
 static_assert(kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
 static_assert(kErrorRegistryCorrupt == ERROR_BADDB);
@@ -66,6 +71,21 @@ static_assert(kCsidlAppData == CSIDL_APPDATA);
 static_assert(kCsidlWindows == CSIDL_WINDOWS);
 static_assert(kCsidlProgramFiles == CSIDL_PROGRAM_FILES);
 static_assert(kMaxPath == MAX_PATH);
+static_assert(kCpAcp == CP_ACP);
+
+namespace files_check {
+using namespace orvinta::platform;
+static_assert(kGenericRead == GENERIC_READ && kGenericWrite == GENERIC_WRITE);
+static_assert(kFileShareRead == FILE_SHARE_READ && kFileShareWrite == FILE_SHARE_WRITE);
+static_assert(kCreateNew == CREATE_NEW && kCreateAlways == CREATE_ALWAYS && kOpenExisting == OPEN_EXISTING);
+static_assert(kOpenAlways == OPEN_ALWAYS && kTruncateExisting == TRUNCATE_EXISTING);
+static_assert(kFileBegin == FILE_BEGIN && kFileCurrent == FILE_CURRENT && kFileEnd == FILE_END);
+static_assert(kFileAttributeReadonly == FILE_ATTRIBUTE_READONLY && kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
+static_assert(kFileAttributeArchive == FILE_ATTRIBUTE_ARCHIVE && kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES && kInvalidFileSize == INVALID_FILE_SIZE);
+static_assert(kInvalidSetFilePointer == INVALID_SET_FILE_POINTER);
+static_assert(sizeof(FindData::name) / sizeof(char16_t) == MAX_PATH);
+}  // namespace files_check
 
 static_assert(kInfinite == INFINITE);
 static_assert(kWaitObject0 == WAIT_OBJECT_0);

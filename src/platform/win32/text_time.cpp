@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 #include "platform/backend.h"
 #include "platform/win32/wide.h"
 
@@ -36,6 +38,16 @@ class Win32TextTime final : public TextTime {
     buffer[n < capacity ? n : capacity - 1] = 0;
     return n;
   }
+
+  int MultiByteToWideChar(const char* source, int sourceLength, char16_t* destination, int capacity) override {
+    return ::MultiByteToWideChar(CP_ACP, 0, source, sourceLength, win32::Wide(destination), capacity);
+  }
+
+  int WideCharToMultiByte(const char16_t* source, int sourceLength, char* destination, int capacity) override {
+    return ::WideCharToMultiByte(CP_ACP, 0, win32::Wide(source), sourceLength, destination, capacity, nullptr, nullptr);
+  }
+
+  int CompareNoCase(const char16_t* a, const char16_t* b) override { return _wcsicmp(win32::Wide(a), win32::Wide(b)); }
 };
 
 }  // namespace

@@ -1,0 +1,208 @@
+// The file primitives: whole-file reads and writes, directory chains, ANSI conversion.
+#include "files/file_primitives.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/host/code_page.h"
+#include "support/device_files.h"
+
+namespace orvinta {
+namespace {
+
+namespace pf = platform;
+using files::kWholeFile;
+using pf::host::SystemCalls;
+using test::DeviceFolder;
+using test::SystemCallFault;
+
+struct Read {
+  bool ok;
+  std::string data;
+  uint32_t length;
+  bool terminated;  // two zero bytes after the data
+};
+
+Read ReadAll(const std::u16string& path, uint32_t limit = kWholeFile) {
+  uint32_t length = limit;
+  auto* bytes = static_cast<unsigned char*>(files::ReadWholeFile(path.c_str(), nullptr, &length));
+  if (bytes == nullptr) return {false, "", length, false};
+  Read read{true, std::string(reinterpret_cast<char*>(bytes), length), length, bytes[length] == 0 && bytes[length + 1] == 0};
+  std::free(bytes);
+  return read;
+}
+
+TEST(ReadWholeFile, ReadsUpToTheLimitAndEndsTheDataWithTwoZeros) {
+  DeviceFolder folder;
+  folder.Write(u"empty", "");
+  folder.Write(u"ten", "0123456789");
+  struct Case {
+    const char16_t* name;
+    uint32_t limit;
+    std::string data;
+  } cases[] = {
+      {u"empty", kWholeFile, ""}, {u"ten", kWholeFile, "0123456789"}, {u"ten", 4, "0123"},
+      {u"ten", 0, ""},            {u"ten", 10, "0123456789"},         {u"TEN", 11, "0123456789"},
+  };
+  for (const Case& c : cases) {
+    Read read = ReadAll(folder.Device(c.name), c.limit);
+    SCOPED_TRACE(testing::PrintToString(std::u16string(c.name)) + " limit " + std::to_string(c.limit));
+    EXPECT_TRUE(read.ok);
+    EXPECT_EQ(read.data, c.data);
+    EXPECT_EQ(read.length, c.data.size());
+    EXPECT_TRUE(read.terminated);
+  }
+}
+
+TEST(ReadWholeFile, FillsACallersBufferWithoutTouchingWhatLiesBeyond) {
+  DeviceFolder folder;
+  folder.Write(u"f", "abc");
+  unsigned char buffer[16];
+  std::memset(buffer, 0xCC, sizeof buffer);
+  uint32_t length = kWholeFile;
+  EXPECT_EQ(files::ReadWholeFile(folder.Device(u"f").c_str(), buffer, &length), buffer);
+  EXPECT_EQ(length, 3u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 5), std::string("abc\0\0", 5));
+  for (size_t i = 5; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xCC) << "byte " << i << " was written";
+}
+
+TEST(ReadWholeFile, FailuresOfTheSystemGiveNoneOrWhatWasRead) {
+  DeviceFolder folder;
+  folder.Write(u"f", "content");
+  std::u16string path = folder.Device(u"f");
+  EXPECT_FALSE(ReadAll(folder.Device(u"missing")).ok);
+  {
+    SystemCallFault<&SystemCalls::open> denied(1, EACCES);
+    EXPECT_FALSE(ReadAll(path).ok) << "a file that can't be opened";
+  }
+  {
+    SystemCallFault<&SystemCalls::read> failing(1, EIO);
+    Read read = ReadAll(path);
+    EXPECT_TRUE(read.ok) << "a failed read is not reported";
+    EXPECT_EQ(read.length, 0u);
+    EXPECT_TRUE(read.terminated);
+  }
+  {
+    SystemCallFault<&SystemCalls::fstat> sizeQuery(2, EIO);  // the open's own check is the first
+    Read read = ReadAll(path);
+    EXPECT_TRUE(read.ok);
+    EXPECT_EQ(read.length, 0u) << "a failed size query counts as an empty file";
+  }
+  {
+    SystemCallFault<&SystemCalls::close> closing(1, EIO);
+    EXPECT_EQ(ReadAll(path).data, "content") << "the data stands even when closing fails";
+  }
+}
+
+TEST(WriteWholeFile, CreatesTruncatesOrAppends) {
+  DeviceFolder folder;
+  folder.Write(u"old", "previous");
+  struct Case {
+    const char16_t* name;
+    const char* data;
+    bool append;
+    uint32_t result;
+    const char* after;
+  } cases[] = {
+      {u"old", "", false, 0, ""},           {u"old", "new", false, 3, "new"},
+      {u"old", "+more", true, 5, "new+more"}, {u"fresh", "start", true, 5, "start"},
+      {u"made", "x", false, 1, "x"},          {u"none\\x", "x", false, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::u16string(c.name)));
+    EXPECT_EQ(files::WriteWholeFile(folder.Device(c.name).c_str(), c.data, static_cast<uint32_t>(std::strlen(c.data)), c.append),
+              c.result);
+    if (c.after != nullptr) {
+      EXPECT_EQ(folder.Read(c.name), c.after);
+    }
+  }
+}
+
+TEST(WriteWholeFile, AFullDiskGivesTheShortCount) {
+  DeviceFolder folder;
+  std::string big(300000, 'x');
+  test::SystemCallReplacement<&SystemCalls::write> shortWrites(test::ShortWrite);
+  SystemCallFault<&SystemCalls::write> full(-2, ENOSPC);  // the second write and all after it
+  uint32_t written = files::WriteWholeFile(folder.Device(u"big").c_str(), big.data(), static_cast<uint32_t>(big.size()), false);
+  EXPECT_GT(written, 0u);
+  EXPECT_LT(written, big.size());
+  EXPECT_EQ(folder.Read(u"big").size(), written);
+}
+
+TEST(OpenFileForAccess, TheDispositionFollowsFromTheAccessMask) {
+  DeviceFolder folder;
+  struct Case {
+    uint32_t access;
+    bool existing;
+    bool opens;
+    const char* after;  // the content afterwards; nullptr: no file
+  } cases[] = {
+      {pf::kGenericWrite, true, true, ""},
+      {pf::kGenericWrite, false, true, ""},
+      {pf::kGenericRead | pf::kGenericWrite, true, true, "keep"},
+      {pf::kGenericRead | pf::kGenericWrite, false, true, ""},
+      {pf::kGenericRead, true, true, "keep"},
+      {pf::kGenericRead, false, false, nullptr},
+      {0, false, false, nullptr},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    std::u16string name = u"f" + std::u16string(1, static_cast<char16_t>(u'0' + n++));
+    if (c.existing) folder.Write(name, "keep");
+    pf::FileHandle file = files::OpenFileForAccess(folder.Device(name).c_str(), c.access);
+    SCOPED_TRACE(std::to_string(c.access) + (c.existing ? " existing" : " missing"));
+    EXPECT_EQ(file != 0, c.opens);
+    EXPECT_NE(file, pf::kInvalidHandleValue) << "failure is 0, never -1";
+    if (file != 0) pf::Get().files->CloseHandle(file);
+    if (c.after != nullptr) {
+      EXPECT_EQ(folder.Read(name), c.after);
+    }
+  }
+}
+
+TEST(CreateDirectoryChain, CreatesEveryFolderBeforeABackslashAndRestoresThePath) {
+  DeviceFolder folder;
+  folder.Write(u"file", "");
+  std::u16string base = folder.Device(u"");
+  struct Case {
+    std::u16string path;
+    std::u16string exists, absent;  // folders inside the test's folder
+  } cases[] = {
+      {base + u"\\a\\b\\c.txt", u"a\\b", u"a\\b\\c.txt"},
+      {base + u"\\d\\e\\", u"d\\e", u""},
+      {base + u"\\file\\g\\h", u"", u"file\\g"},
+  };
+  for (Case& c : cases) {
+    std::u16string path = c.path;
+    EXPECT_EQ(files::CreateDirectoryChain(path.data()), 1);
+    EXPECT_EQ(path, c.path) << "the path reads the same afterwards";
+    if (!c.exists.empty()) {
+      EXPECT_EQ(pf::Get().files->GetFileAttributesW(folder.Device(c.exists).c_str()), pf::kFileAttributeDirectory);
+    }
+    if (!c.absent.empty()) {
+      EXPECT_EQ(pf::Get().files->GetFileAttributesW(folder.Device(c.absent).c_str()), pf::kInvalidFileAttributes);
+    }
+  }
+  std::u16string bare = u"nobackslash";
+  EXPECT_EQ(files::CreateDirectoryChain(bare.data()), 1);
+  EXPECT_EQ(pf::Get().files->GetFileAttributesW(u"nobackslash"), pf::kInvalidFileAttributes);
+}
+
+TEST(WideToAnsi, ConvertsWithItsTerminatorOrLeavesTheEmptyText) {
+  ASSERT_TRUE(pf::host::SelectAnsiCodePage(936));
+  char out[8];
+  std::memset(out, 'Z', sizeof out);
+  EXPECT_EQ(files::WideToAnsi(out, u"\u4E2D.gz", 6), out);
+  EXPECT_EQ(std::string(out, 6), std::string("\xD6\xD0.gz\0", 6));
+  std::memset(out, 'Z', sizeof out);
+  files::WideToAnsi(out, u"\u4E2D.tgz", 6);
+  EXPECT_EQ(out[0], 0) << "a text that does not fit leaves the empty text";
+  EXPECT_EQ(std::string(out + 6, 2), "ZZ") << "nothing past the size is written";
+  pf::host::SelectAnsiCodePage(65001);
+}
+
+}  // namespace
+}  // namespace orvinta

@@ -1,0 +1,239 @@
+// The host's file services answer as Windows does: codes, dispositions, wildcards, sharing.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/host/name_match.h"
+#include "platform/platform.h"
+#include "support/device_files.h"
+
+namespace orvinta {
+namespace {
+
+namespace pf = platform;
+using pf::host::SystemCalls;
+using test::DeviceFolder;
+using test::SystemCallFault;
+
+pf::Files& Fs() { return *pf::Get().files; }
+
+TEST(HostWildcards, MatchAsWindowsDoesWithoutRegardToCase) {
+  struct Case {
+    std::u16string_view pattern, name;
+    bool matches;
+  } cases[] = {
+      {u"*", u"anything.at.all", true},  {u"*.*", u"readme", true},    {u"*.*", u"a.b.c", true},
+      {u"*.ovs", u"Setup.OVS", true},    {u"*.ovs", u"a.ovs.bak", false}, {u"*.ovs", u"x.b.ovs", true},
+      {u"*.", u"readme", true},          {u"*.", u"a.txt", false},     {u"a.*", u"a", true},
+      {u"a?.txt", u"a.txt", true},       {u"a?.txt", u"ab.txt", true}, {u"a?.txt", u"abc.txt", false},
+      {u"a??", u"a", true},              {u"a?c", u"ac", false},       {u"?", u"", true},
+      {u"s*p", u"setup", true},          {u"s*p", u"setups", false},   {u"SETUP", u"setup", true},
+      {u"\u00C9t\u00E9", u"\u00E9T\u00C9", true},                       {u"abc", u"abd", false},
+      {u"a*b*c", u"aXXbYYc", true},      {u"a*b*c", u"aXXcYYb", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(pf::host::NameMatches(c.pattern, c.name), c.matches)
+        << testing::PrintToString(std::u16string(c.pattern)) << " vs " << testing::PrintToString(std::u16string(c.name));
+  }
+}
+
+TEST(HostFiles, CreateFileDispositionsGiveWindowsResultsAndCodes) {
+  DeviceFolder folder;
+  folder.Write(u"old.txt", "abc");
+  folder.MakeFolder(u"dir");
+  struct Case {
+    const char16_t* name;
+    uint32_t access, disposition;
+    bool opens;
+    uint32_t lastError;
+    const char* contentAfter;  // nullptr: not checked
+  } cases[] = {
+      {u"old.txt", pf::kGenericRead, pf::kOpenExisting, true, 0, "abc"},
+      {u"new1.txt", pf::kGenericRead, pf::kOpenExisting, false, win::kErrorFileNotFound, nullptr},
+      {u"missing\\x.txt", pf::kGenericRead, pf::kOpenExisting, false, win::kErrorPathNotFound, nullptr},
+      {u"old.txt", pf::kGenericWrite, pf::kCreateNew, false, win::kErrorFileExists, "abc"},
+      {u"new2.txt", pf::kGenericWrite, pf::kCreateNew, true, 0, ""},
+      {u"old.txt", pf::kGenericWrite, pf::kCreateAlways, true, win::kErrorAlreadyExists, ""},
+      {u"new3.txt", pf::kGenericWrite, pf::kCreateAlways, true, 0, ""},
+      {u"new4.txt", pf::kGenericRead | pf::kGenericWrite, pf::kOpenAlways, true, 0, ""},
+      {u"new4.txt", pf::kGenericRead | pf::kGenericWrite, pf::kOpenAlways, true, win::kErrorAlreadyExists, ""},
+      {u"dir", pf::kGenericRead, pf::kOpenExisting, false, win::kErrorAccessDenied, nullptr},
+      {u"dir", pf::kGenericWrite, pf::kCreateAlways, false, win::kErrorAccessDenied, nullptr},
+      {u"new5.txt", pf::kGenericRead, pf::kTruncateExisting, false, win::kErrorInvalidParameter, nullptr},
+      {u"new6.txt", pf::kGenericRead, 9, false, win::kErrorInvalidParameter, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::u16string(c.name)) + " disposition " + std::to_string(c.disposition));
+    Fs().SetLastError(12345);
+    pf::FileHandle file = Fs().CreateFileW(folder.Device(c.name).c_str(), c.access, 0, c.disposition, 0);
+    EXPECT_EQ(file != pf::kInvalidHandleValue, c.opens);
+    EXPECT_EQ(Fs().GetLastError(), c.lastError);
+    if (file != pf::kInvalidHandleValue) {
+      EXPECT_TRUE(Fs().CloseHandle(file));
+    }
+    if (c.contentAfter != nullptr) {
+      EXPECT_EQ(folder.Read(c.name), c.contentAfter);
+    }
+  }
+}
+
+TEST(HostFiles, DevicePathsFindNamesWithoutRegardToCase) {
+  DeviceFolder folder;
+  folder.Write(u"Sub Dir\\Mixed.Txt", "x");
+  uint32_t attributes = Fs().GetFileAttributesW(folder.Device(u"SUB DIR\\mixed.txt").c_str());
+  EXPECT_EQ(attributes, pf::kFileAttributeArchive);
+  EXPECT_EQ(Fs().GetFileAttributesW(folder.Device(u"sub dir").c_str()), pf::kFileAttributeDirectory);
+  EXPECT_EQ(Fs().GetFileAttributesW(folder.Device(u"sub dir\\..\\..\\..\\..").c_str()), pf::kFileAttributeDirectory)
+      << "\"..\" stops at the root";
+  EXPECT_EQ(Fs().GetFileAttributesW(folder.Device(u"nothing").c_str()), pf::kInvalidFileAttributes);
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorFileNotFound);
+  EXPECT_EQ(Fs().GetFileAttributesW(folder.Device(u"nothing\\x").c_str()), pf::kInvalidFileAttributes);
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorPathNotFound);
+}
+
+TEST(HostFiles, SearchListsMatchesInCaseInsensitiveOrderWithoutDotEntries) {
+  DeviceFolder folder;
+  folder.Write(u"b.ovs", "");
+  folder.Write(u"A.ovs", "");
+  folder.Write(u"c.txt", "");
+  folder.MakeFolder(u"D.ovs");
+  pf::FindData found;
+  pf::SearchHandle search = Fs().FindFirstFileW(folder.Device(u"*").c_str(), &found);
+  ASSERT_NE(search, pf::kInvalidHandleValue);
+  std::u16string names;
+  std::u16string directories;
+  do {
+    names += std::u16string(found.name) + u"|";
+    if (found.attributes & pf::kFileAttributeDirectory) directories += found.name;
+  } while (Fs().FindNextFileW(search, &found));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorNoMoreFiles);
+  EXPECT_TRUE(Fs().FindClose(search));
+  EXPECT_EQ(names, u"A.ovs|b.ovs|c.txt|D.ovs|");
+  EXPECT_EQ(directories, u"D.ovs");
+  EXPECT_FALSE(Fs().FindClose(search)) << "a closed search is gone";
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorInvalidHandle);
+}
+
+TEST(HostFiles, SearchFailuresTellAMissingNameFromAMissingFolder) {
+  DeviceFolder folder;
+  folder.Write(u"a.txt", "");
+  pf::FindData found;
+  struct Case {
+    std::u16string pattern;
+    uint32_t lastError;
+  } cases[] = {
+      {folder.Device(u"*.ovs"), win::kErrorFileNotFound},
+      {folder.Device(u"missing\\*"), win::kErrorPathNotFound},
+      {folder.Device(u"a.txt\\*"), win::kErrorPathNotFound},
+      {folder.Device(u"") + u"\\", win::kErrorFileNotFound},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Fs().FindFirstFileW(c.pattern.c_str(), &found), pf::kInvalidHandleValue) << testing::PrintToString(c.pattern);
+    EXPECT_EQ(Fs().GetLastError(), c.lastError) << testing::PrintToString(c.pattern);
+  }
+}
+
+TEST(HostFiles, ShareModesHoldAmongTheProcessHandles) {
+  DeviceFolder folder;
+  folder.Write(u"f.txt", "data");
+  std::u16string path = folder.Device(u"f.txt");
+  pf::FileHandle reader = Fs().CreateFileW(path.c_str(), pf::kGenericRead, pf::kFileShareRead, pf::kOpenExisting, 0);
+  ASSERT_NE(reader, pf::kInvalidHandleValue);
+  pf::FileHandle second = Fs().CreateFileW(path.c_str(), pf::kGenericRead, pf::kFileShareRead, pf::kOpenExisting, 0);
+  EXPECT_NE(second, pf::kInvalidHandleValue) << "readers that let others read share the file";
+  EXPECT_EQ(Fs().CreateFileW(path.c_str(), pf::kGenericWrite, pf::kFileShareRead, pf::kCreateAlways, 0), pf::kInvalidHandleValue);
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorSharingViolation);
+  EXPECT_EQ(folder.Read(u"f.txt"), "data") << "a refused open truncates nothing";
+  EXPECT_FALSE(Fs().DeleteFileW(path.c_str()));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorSharingViolation);
+  Fs().CloseHandle(second);
+  Fs().CloseHandle(reader);
+  EXPECT_TRUE(Fs().DeleteFileW(path.c_str()));
+}
+
+TEST(HostFiles, FolderCallsGiveWindowsCodes) {
+  DeviceFolder folder;
+  folder.Write(u"file", "x");
+  EXPECT_TRUE(Fs().CreateDirectoryW(folder.Device(u"new").c_str()));
+  struct Case {
+    bool (*call)(const char16_t*);
+    const char16_t* name;
+    uint32_t lastError;
+  } cases[] = {
+      {[](const char16_t* p) { return Fs().CreateDirectoryW(p); }, u"new", win::kErrorAlreadyExists},
+      {[](const char16_t* p) { return Fs().CreateDirectoryW(p); }, u"a\\b", win::kErrorPathNotFound},
+      {[](const char16_t* p) { return Fs().RemoveDirectoryW(p); }, u"file", win::kErrorDirectory},
+      {[](const char16_t* p) { return Fs().RemoveDirectoryW(p); }, u"none", win::kErrorFileNotFound},
+      {[](const char16_t* p) { return Fs().RemoveDirectoryW(p); }, u"", win::kErrorDirNotEmpty},
+      {[](const char16_t* p) { return Fs().DeleteFileW(p); }, u"new", win::kErrorAccessDenied},
+      {[](const char16_t* p) { return Fs().DeleteFileW(p); }, u"none\\x", win::kErrorPathNotFound},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(c.call(folder.Device(c.name).c_str())) << testing::PrintToString(std::u16string(c.name));
+    EXPECT_EQ(Fs().GetLastError(), c.lastError) << testing::PrintToString(std::u16string(c.name));
+  }
+}
+
+TEST(HostFiles, MoveAndCopyRefuseToOverwriteAsWindowsDoes) {
+  DeviceFolder folder;
+  folder.Write(u"a", "first");
+  folder.Write(u"b", "second");
+  EXPECT_FALSE(Fs().MoveFileW(folder.Device(u"a").c_str(), folder.Device(u"b").c_str()));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorAlreadyExists);
+  EXPECT_FALSE(Fs().CopyFileW(folder.Device(u"a").c_str(), folder.Device(u"b").c_str(), true));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorFileExists);
+  EXPECT_FALSE(Fs().CopyFileW(folder.Device(u"a").c_str(), folder.Device(u"A").c_str(), false));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorSharingViolation) << "a copy onto itself";
+  EXPECT_EQ(folder.Read(u"a"), "first");
+  EXPECT_TRUE(Fs().CopyFileW(folder.Device(u"a").c_str(), folder.Device(u"b").c_str(), false));
+  EXPECT_EQ(folder.Read(u"b"), "first");
+  EXPECT_TRUE(Fs().MoveFileW(folder.Device(u"a").c_str(), folder.Device(u"c").c_str()));
+  EXPECT_EQ(folder.Read(u"c"), "first");
+}
+
+TEST(HostFiles, PointerSizeAndShortWritesReportLikeWindows) {
+  DeviceFolder folder;
+  std::u16string path = folder.Device(u"f");
+  pf::FileHandle file = Fs().CreateFileW(path.c_str(), pf::kGenericRead | pf::kGenericWrite, 0, pf::kCreateAlways, 0);
+  ASSERT_NE(file, pf::kInvalidHandleValue);
+  uint32_t written = 0;
+  EXPECT_TRUE(Fs().WriteFile(file, "0123456789", 10, &written));
+  EXPECT_EQ(Fs().GetFileSize(file, nullptr), 10u);
+  EXPECT_EQ(Fs().SetFilePointer(file, -3, nullptr, pf::kFileEnd), 7u);
+  EXPECT_EQ(Fs().SetFilePointer(file, -8, nullptr, pf::kFileCurrent), pf::kInvalidSetFilePointer);
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorNegativeSeek);
+  {
+    test::SystemCallReplacement<&SystemCalls::write> shortWrites(test::ShortWrite);
+    SystemCallFault<&SystemCalls::write> full(2, ENOSPC);
+    char block[200000] = {};
+    EXPECT_FALSE(Fs().WriteFile(file, block, sizeof block, &written));
+    EXPECT_EQ(Fs().GetLastError(), win::kErrorDiskFull);
+    EXPECT_GT(written, 0u) << "the part written before the disk filled is counted";
+    EXPECT_LT(written, sizeof block);
+  }
+  EXPECT_TRUE(Fs().CloseHandle(file));
+  EXPECT_FALSE(Fs().CloseHandle(file));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorInvalidHandle);
+  uint32_t read = 7;
+  char byte;
+  EXPECT_FALSE(Fs().ReadFile(file, &byte, 1, &read));
+  EXPECT_EQ(read, 0u);
+}
+
+TEST(HostFiles, ASymbolicLinkLoopIsAnEntryThatCannotBeOpened) {
+  DeviceFolder folder;
+  folder.MakeFolder(u"d");
+  ASSERT_EQ(symlink("loop", folder.Host(u"d/loop").c_str()), 0);
+  pf::FindData found;
+  pf::SearchHandle search = Fs().FindFirstFileW(folder.Device(u"d\\*").c_str(), &found);
+  ASSERT_NE(search, pf::kInvalidHandleValue);
+  EXPECT_EQ(std::u16string(found.name), u"loop");
+  EXPECT_EQ(found.attributes, pf::kFileAttributeArchive);
+  Fs().FindClose(search);
+  EXPECT_EQ(Fs().CreateFileW(folder.Device(u"d\\loop").c_str(), pf::kGenericRead, 0, pf::kOpenExisting, 0), pf::kInvalidHandleValue);
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorCantResolveFilename);
+}
+
+}  // namespace
+}  // namespace orvinta
