@@ -27,9 +27,7 @@ namespace orvinta::test {
 // "\t<n>" when no name is given.
 class DeviceFolder {
  public:
-  explicit DeviceFolder(std::u16string name = {}) : name_(std::move(name)) {
-    static std::atomic<int> counter{0};
-    if (name_.empty()) name_ = u"t" + platform::host::Utf8ToUtf16(std::to_string(getpid()) + "-" + std::to_string(++counter));
+  explicit DeviceFolder(std::u16string name = {}) : name_(name.empty() ? FreshName() : std::move(name)) {
     std::filesystem::remove_all(Host(u""));
     std::filesystem::create_directories(Host(u""));
   }
@@ -68,6 +66,10 @@ class DeviceFolder {
   }
 
  private:
+  static std::u16string FreshName() {
+    static std::atomic<int> counter{0};
+    return platform::host::Utf8ToUtf16("t" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+  }
   std::u16string name_;
 };
 

@@ -72,7 +72,7 @@ class ForwardingProcesses : public Installed<pf::Processes, &pf::Services::proce
   }
   uint32_t WaitForSingleObject(pf::Handle h, uint32_t ms) override { return inner.WaitForSingleObject(h, ms); }
   bool CloseHandle(pf::Handle h) override { return inner.CloseHandle(h); }
-  pf::Handle CreateToolhelp32Snapshot(uint32_t f, uint32_t id) override { return inner.CreateToolhelp32Snapshot(f, id); }
+  pf::Handle CreateToolhelp32Snapshot(uint32_t f, uint32_t i) override { return inner.CreateToolhelp32Snapshot(f, i); }
   bool Process32FirstW(pf::Handle s, pf::ProcessEntry* e) override { return inner.Process32FirstW(s, e); }
   bool Process32NextW(pf::Handle s, pf::ProcessEntry* e) override { return inner.Process32NextW(s, e); }
   bool CloseToolhelp32Snapshot(pf::Handle s) override { return inner.CloseToolhelp32Snapshot(s); }

@@ -10,10 +10,12 @@ TEST(XmlBlock, HandsTheRawDocumentOverAndResumesAfterTheMarkerLine) {
   device.xmlResult = 0x1234;
   const ScriptCase cases[] = {
       {u"   <?xml a,b %x?>\n<wap/>\n<>ignored\nEVAL 1=%x",
-       {.variables = u"|4660||", .documents = Documents{u"   <?xml a,b %x?>\n<wap/>\n"}, .log = Logged(u"EVAL 1=4660", 0)}},
+       {.variables = u"|4660||", .documents = Documents{u"   <?xml a,b %x?>\n<wap/>\n"},
+        .log = Logged(u"EVAL 1=4660", 0)}},
       {u"<a>\n  x<> y\nEVAL 1=%x\n", {.variables = u"|4660||", .documents = Documents{u"<a>\n  x"}}},
       // A marker on the block's first line does not count; without a marker the run ends.
-      {u"<a><>\nEVAL 1=x\n", {.result = 0x1234, .variables = u"|||", .documents = Documents{u"<a><>\nEVAL 1=x\n"}, .log = u""}},
+      {u"<a><>\nEVAL 1=x\n",
+       {.result = 0x1234, .variables = u"|||", .documents = Documents{u"<a><>\nEVAL 1=x\n"}, .log = u""}},
       {u"<", {.result = 0x1234, .documents = Documents{u"<"}}},
   };
   ExpectRuns(cases);
@@ -24,7 +26,8 @@ TEST(XmlBlock, HandsTheRawDocumentOverAndResumesAfterTheMarkerLine) {
 TEST(RegistryBlock, OnlyARawLineBeginningWithBracketIsImportedAndNothingLoops) {
   const ScriptCase cases[] = {
       {u"[A]", {.result = 0, .log = u""}},  // a key line is registry text, known root or not
-      {u"%#005BA]\nEVAL x=%x", {.result = kNotFound, .log = Logged(u"[A]", kNotFound) + Logged(u"EVAL x=2", kNotFound)}},
+      {u"%#005BA]\nEVAL x=%x",
+       {.result = kNotFound, .log = Logged(u"[A]", kNotFound) + Logged(u"EVAL x=2", kNotFound)}},
       {u"EVAL 0=[\n  %0B]", {.result = kNotFound, .log = Logged(u"EVAL 0=[", 0) + Logged(u"[B]", kNotFound)}},
   };
   ExpectRuns(cases);

@@ -144,7 +144,8 @@ TEST(HiveRegistry, AFailedWriteLeavesTheOldHiveAndKeepsTheChange) {
       SystemCallFault<&HiveCalls::rename> rename(c.failWrite ? 0 : -1, c.error);
       SetText(hive.Registry(), key, u"second", u"2");
       uint32_t result = 0;
-      EXPECT_NE(Said([&] { result = hive.Registry().CommitChanges(); }).find("could not be written"), std::string::npos);
+      std::string said = Said([&] { result = hive.Registry().CommitChanges(); });
+      EXPECT_NE(said.find("could not be written"), std::string::npos) << said;
       EXPECT_EQ(result, c.result) << c.error;
       EXPECT_EQ(hive.ReadHiveText(), before);
       EXPECT_FALSE(std::filesystem::exists(hive.HivePath() + ".new")) << "no half-written file is left";
