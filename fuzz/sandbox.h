@@ -71,6 +71,11 @@ class DeviceOnlyFiles : public pf::Files {
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
     return inner_->SpecialFolderPath(csidl, buffer, create);
   }
+  bool NarrowPathForOpen(const char16_t* p, char* b, uint32_t n) override {
+    if (Device(p)) return inner_->NarrowPathForOpen(p, b, n);
+    if (n > 0) b[0] = 0;
+    return false;
+  }
   bool IsPathSeparator(char16_t c) const override { return inner_->IsPathSeparator(c); }
 
   int openLimit = -1;  // files that may be opened until `opened` is reset; -1: no limit

@@ -135,6 +135,7 @@ struct FakeFiles final : Installed<pf::Files, &pf::Services::files> {
   bool FindClose(pf::SearchHandle s) override { return replaced->FindClose(s); }
   uint32_t GetLastError() override { return replaced->GetLastError(); }
   void SetLastError(uint32_t code) override { replaced->SetLastError(code); }
+  bool NarrowPathForOpen(const char16_t* p, char* b, uint32_t n) override { return replaced->NarrowPathForOpen(p, b, n); }
 
   std::map<int, std::u16string> folders;
   bool slashSeparates = false;

@@ -367,6 +367,14 @@ class HostFiles final : public Files {
     return true;
   }
 
+  bool NarrowPathForOpen(const char16_t* path, char* buffer, uint32_t size) override {
+    if (size == 0) return false;
+    const std::string host = host::HostPathFor(path);
+    const bool fits = host.size() < size;
+    buffer[host.copy(buffer, fits ? host.size() : 0)] = 0;
+    return fits;
+  }
+
   // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/".
   bool IsPathSeparator(char16_t c) const override { return c == u'\\' || c == u'/'; }
 
