@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "alloc_count.h"
+#include "heap_watch.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
 #include "platform/device_journal.h"
@@ -285,8 +285,8 @@ int main(int argc, char** argv) {
               "ns/line", "dash line/s", "ours/dash", "allocs/line");
 
   bool faithful = true;
-  bool counting = orvinta::bench::AllocationCountingEnabled() && AllocationCounterWorks();
-  if (orvinta::bench::AllocationCountingEnabled() && !counting) {
+  bool counting = orvinta::bench::HeapWatchEnabled() && AllocationCounterWorks();
+  if (orvinta::bench::HeapWatchEnabled() && !counting) {
     std::fprintf(stderr, "note: the allocation counter misses allocations in this build; no allocation figures\n");
   }
   Workload workloads[] = {SimpleLines(lines), GotoCall(lines)};

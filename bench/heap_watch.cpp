@@ -18,11 +18,12 @@ void __libc_free(void* pointer);
 
 namespace {
 
-std::atomic<uint64_t> g_held{0}, g_peak{0}, g_base{0}, g_large{0};
+std::atomic<uint64_t> g_held{0}, g_peak{0}, g_base{0}, g_large{0}, g_count{0};
 std::atomic<size_t> g_threshold{SIZE_MAX};
 
 void* Took(void* block) {
   if (block == nullptr) return block;
+  g_count.fetch_add(1, std::memory_order_relaxed);
   size_t size = malloc_usable_size(block);
   uint64_t held = g_held.fetch_add(size, std::memory_order_relaxed) + size;
   uint64_t peak = g_peak.load(std::memory_order_relaxed);
@@ -65,6 +66,7 @@ int posix_memalign(void** out, size_t alignment, size_t size) noexcept {
 namespace orvinta::bench {
 
 bool HeapWatchEnabled() { return true; }
+uint64_t AllocationCount() { return g_count.load(std::memory_order_relaxed); }
 
 void ResetHeapWatch(size_t largeThreshold) {
   uint64_t held = g_held.load(std::memory_order_relaxed);
@@ -85,6 +87,7 @@ HeapFigures ReadHeapWatch() {
 
 namespace orvinta::bench {
 bool HeapWatchEnabled() { return false; }
+uint64_t AllocationCount() { return 0; }
 void ResetHeapWatch(size_t) {}
 HeapFigures ReadHeapWatch() { return {0, 0}; }
 }  // namespace orvinta::bench

@@ -1,5 +1,6 @@
-// Watches the heap of the whole process: bytes held, their peak since a reset, and how many
-// blocks of at least a given size were allocated. The bench binary that links heap_watch.cpp
+// Watches the heap of the whole process: how many blocks were allocated (malloc, calloc,
+// realloc and the aligned forms, which operator new reaches too), bytes held, their peak since a
+// reset, and how many blocks of at least a given size were allocated. The bench binary that links heap_watch.cpp
 // defines malloc and its siblings itself; sanitizer builds own malloc, and then nothing is seen.
 #pragma once
 #include <cstddef>
@@ -13,6 +14,8 @@ struct HeapFigures {
 };
 
 bool HeapWatchEnabled();
+// Blocks allocated so far; taken around the code under measure.
+uint64_t AllocationCount();
 void ResetHeapWatch(size_t largeThreshold);
 HeapFigures ReadHeapWatch();
 
