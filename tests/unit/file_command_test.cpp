@@ -53,14 +53,6 @@ TEST(FileScan, TheFirstOperatorFromTheLeftDecidesAndWritesTakeTheRestAsItStands)
   }
 }
 
-TEST(FileScan, TheTextAfterAWriteOperatorIsWrittenAsItStands) {
-  DeviceFolder folder;
-  EXPECT_EQ(File(folder, u"@\\t<-a;b=>c->d\\"), 0);
-  EXPECT_EQ(folder.Read(u"t"), "a;b=>c->d\\");
-  EXPECT_EQ(File(folder, u"@\\t{=\u00E9"), 0);
-  EXPECT_EQ(folder.Read(u"t"), std::string("a;b=>c->d\\\xE9\x00", 12));
-}
-
 TEST(FileOperation, StopsAtTheFirstFailureWithItsCodeAndKeepsWhatWasDone) {
   DeviceFolder folder;
   folder.Write(u"a", "a");
