@@ -188,7 +188,11 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
   auto act = [&](PathBuffer& item, bool folder) -> uint32_t {
     PathBuffer to(target.View());
     if (intoFolder && !to.Join(item.View().substr(NameStart(item.View())))) return win::kErrorFilenameExceedsRange;
-    if (folder && IsSameOrBelow(to, item)) return win::kErrorInvalidParameter;
+    if (IsSameOrBelow(to, item)) {
+      // A folder can't go into itself; a file moved onto itself stays as it is, as on Windows.
+      if (folder) return win::kErrorInvalidParameter;
+      if (operation == FileOperation::kMove && to.Size() == item.Size()) return 0;
+    }
     return operation == FileOperation::kCopy ? Copy(item, to, folder) : Move(item, to, folder);
   };
   while (list.Next(&source)) {

@@ -7,7 +7,7 @@
 // replaced; a destination folder created when missing. The result is 0, or the Win32 error code
 // of the first failure, at which the operation stops (what was done before it stays):
 //   2 / 3   a source (or a pattern's folder) that does not exist; a pattern that matches nothing is 2
-//   32      a file copied or moved onto itself (or held open)
+//   32      a file copied onto itself (or held open); a file moved onto itself stays, with 0
 //   87      a folder moved or copied into itself or below itself
 //   183     a folder to be made where a file of that name stands
 //   206     a path that would outgrow 259 units (nothing is cut)
