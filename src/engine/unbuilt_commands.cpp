@@ -11,9 +11,6 @@ namespace orvinta::engine {
 
 ORVINTA_NOT_BUILT(HandleMsgx)
 ORVINTA_NOT_BUILT(HandleDlgx)
-ORVINTA_NOT_BUILT(HandleLink)
-ORVINTA_NOT_BUILT(HandleFile)
-ORVINTA_NOT_BUILT(HandleTgzx)
 ORVINTA_NOT_BUILT(HandleOvui)
 ORVINTA_NOT_BUILT(HandleHelp)
 

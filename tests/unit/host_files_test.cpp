@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "platform/host/name_match.h"
@@ -66,6 +68,29 @@ TEST(HostFiles, CreateFileDispositionsGiveWindowsResultsAndCodes) {
     EXPECT_TRUE(file == pf::kInvalidHandleValue || Fs().CloseHandle(file));
     EXPECT_EQ(folder.Read(c.name), c.contentAfter);
   }
+}
+
+// The host keeps folder listings to look new names up; what others change must still show.
+TEST(HostFiles, NamesMadeOrRemovedAfterAFolderWasReadAreFoundWithoutRegardToCase) {
+  DeviceFolder folder;
+  folder.MakeFolder(u"f");
+  auto create = [&](std::u16string_view name) {
+    pf::FileHandle file = Fs().CreateFileW(folder.Device(name).c_str(), pf::kGenericWrite, 0, pf::kCreateAlways, 0);
+    EXPECT_NE(file, pf::kInvalidHandleValue);
+    Fs().CloseHandle(file);
+  };
+  create(u"f\\first");  // the folder is read
+  create(u"f\\Made");
+  create(u"f\\MADE");
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorAlreadyExists) << "the program's own new name is known";
+  folder.Write(u"f\\Other", "by another program");
+  std::filesystem::last_write_time(folder.Host(u"f"), std::filesystem::file_time_type::clock::now() + std::chrono::hours(1));
+  create(u"f\\OTHER");
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorAlreadyExists) << "a name another program made";
+  EXPECT_TRUE(Fs().DeleteFileW(folder.Device(u"f\\made").c_str()));
+  create(u"f\\made");
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorSuccess) << "a removed name is gone";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Host(u"f")), {}), 3);
 }
 
 TEST(HostFiles, SearchListsMatchesInCaseInsensitiveOrderWithoutDotEntries) {

@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/constants.h"
@@ -16,14 +20,6 @@ namespace orvinta::platform::host {
 
 namespace {
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
-}
-
 std::string DefaultRoot() {
   if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg == '/') {
     return std::string(xdg) + "/orvinta/root";
@@ -32,22 +28,81 @@ std::string DefaultRoot() {
   return std::string(home != nullptr ? home : "") + "/.local/share/orvinta/root";
 }
 
+std::u16string Folded(std::u16string_view name) {
+  std::u16string folded(name);
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
+}
+
+// What a folder held when it was last read: its names, folded, and the names on disk. An archive
+// puts hundreds of new files into one folder, and each new name must be looked for without
+// regard to case; the listing spares reading the folder again for each. It stands while the
+// folder's identity and times are those seen before it was read (a change by anyone moves them;
+// where the clock is coarse, a change within the same tick as the last one may not, so a
+// listing is also read again once it is a second old), and the file services note the names
+// they make or remove here themselves.
+struct Listing {
+  dev_t device;
+  ino_t inode;
+  timespec modified, changed;
+  std::chrono::steady_clock::time_point read;
+  std::unordered_set<std::string> exact;                  // the names as they are
+  std::unordered_map<std::u16string, std::string> names;  // folded: the first name so folded
+  void Add(std::string name) {
+    names.emplace(Folded(Utf8ToUtf16(name)), name);
+    exact.insert(std::move(name));
+  }
+};
+
+std::unordered_map<std::string, Listing>& Listings() {
+  static std::unordered_map<std::string, Listing> listings;
+  return listings;
+}
+
+bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool Describes(const Listing& listing, const struct stat& folder) {
+  return listing.device == folder.st_dev && listing.inode == folder.st_ino &&
+         SameTimes(listing.modified, folder.st_mtim) && SameTimes(listing.changed, folder.st_ctim) &&
+         std::chrono::steady_clock::now() - listing.read < std::chrono::seconds(1);
+}
+
+// The listing of `folder`, whose state `info` was taken before; read afresh when it is stale.
+const Listing* ListingOf(const std::string& folder, const struct stat& info) {
+  auto& listings = Listings();
+  auto found = listings.find(folder);
+  if (found != listings.end() && Describes(found->second, info)) return &found->second;
+  DIR* dir = Sys().opendir(folder.c_str());
+  if (dir == nullptr) return nullptr;
+  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, std::chrono::steady_clock::now(), {}, {}};
+  while (dirent* entry = Sys().readdir(dir)) listing.Add(entry->d_name);
+  Sys().closedir(dir);
+  if (listings.size() >= 256) listings.clear();  // a bound, not a policy: listings are cheap to read again
+  return &(listings[folder] = std::move(listing));
+}
+
+// The name in `folder` (whose state `info` was taken just before) that matches the component
+// without regard to case, or the component as given when nothing there matches.
+std::string NameIn(const std::string& folder, const struct stat& info, std::u16string_view component,
+                   std::string given) {
+  const Listing* listing = ListingOf(folder, info);
+  if (listing == nullptr || listing->exact.count(given) != 0) return given;
+  auto found = listing->names.find(Folded(component));
+  return found != listing->names.end() ? found->second : given;
+}
+
+std::string FolderOf(const std::string& hostPath) {
+  size_t slash = hostPath.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
 // The component as it exists in `folder`, or as given when nothing there matches.
 std::string ResolveComponent(const std::string& folder, std::u16string_view component) {
   std::string exact = Utf16ToUtf8(component);
   struct stat info;
   if (Sys().lstat((folder + "/" + exact).c_str(), &info) == 0) return exact;
-  DIR* dir = Sys().opendir(folder.c_str());
-  if (dir == nullptr) return exact;
-  std::string found = exact;
-  while (dirent* entry = Sys().readdir(dir)) {
-    if (SameName(Utf8ToUtf16(entry->d_name), component)) {
-      found = entry->d_name;
-      break;
-    }
-  }
-  Sys().closedir(dir);
-  return found;
+  if (Sys().stat(folder.c_str(), &info) != 0) return exact;
+  return NameIn(folder, info, component, std::move(exact));
 }
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
@@ -106,10 +161,45 @@ std::string HostPathFor(std::u16string_view path) {
     }
     return host;
   }
+  const std::vector<std::u16string_view> parts = DeviceComponents(path);
+  // Most paths name what exists in the case given, or a new name in such a folder: then one or
+  // two lookups do. A folder whose listing is at hand answers for its names at the cost of
+  // checking that it has not changed.
+  std::string exact = DeviceRoot();
+  size_t parentLength = exact.size();
+  for (std::u16string_view part : parts) {
+    parentLength = exact.size();
+    exact += "/" + Utf16ToUtf8(part);
+  }
+  if (parts.empty()) return exact;
+  std::string parent = exact.substr(0, parentLength);
+  struct stat info;
+  const bool listed = Listings().count(parent) != 0;
+  if (!listed && Sys().lstat(exact.c_str(), &info) == 0) return exact;
+  if (Sys().stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    return parent + "/" + NameIn(parent, info, parts.back(), exact.substr(parentLength + 1));
+  }
   std::string host = DeviceRoot();
-  for (std::u16string_view part : DeviceComponents(path)) host += "/" + ResolveComponent(host, part);
+  for (std::u16string_view part : parts) host += "/" + ResolveComponent(host, part);
   return host;
 }
+
+void NoteNameMade(const std::string& hostPath) {
+  auto& listings = Listings();
+  auto found = listings.find(FolderOf(hostPath));
+  if (found == listings.end()) return;
+  struct stat info;
+  Listing& listing = found->second;
+  if (Sys().stat(found->first.c_str(), &info) != 0 || info.st_dev != listing.device || info.st_ino != listing.inode) {
+    listings.erase(found);
+    return;
+  }
+  listing.Add(hostPath.substr(hostPath.rfind('/') + 1));
+  listing.modified = info.st_mtim;
+  listing.changed = info.st_ctim;
+}
+
+void ForgetListingOf(const std::string& hostPath) { Listings().erase(FolderOf(hostPath)); }
 
 uint32_t CreateDeviceFolderChain(std::u16string_view devicePath) {
   std::string host;
@@ -118,11 +208,13 @@ uint32_t CreateDeviceFolderChain(std::u16string_view devicePath) {
     if (i == DeviceRoot().size() || DeviceRoot()[i] == '/') {
       host = DeviceRoot().substr(0, i);
       if (Sys().mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
+      ForgetListingOf(host);
     }
   }
   for (std::u16string_view part : DeviceComponents(devicePath)) {
     host += "/" + ResolveComponent(host, part);
     if (Sys().mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
+    ForgetListingOf(host);
   }
   struct stat info;
   if (Sys().stat(host.c_str(), &info) != 0) return Win32ErrorFromErrno(errno);

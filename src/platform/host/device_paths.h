@@ -27,6 +27,12 @@ std::string RegistryHivePath();
 // they were given in.
 std::string HostPathFor(std::u16string_view path);
 
+// The host keeps what folders hold, to look names up without regard to case without reading a
+// folder again for every name made in it. The file services tell it of the names they make
+// (after the call that made the file or folder) and of every other change they make in a folder.
+void NoteNameMade(const std::string& hostPath);
+void ForgetListingOf(const std::string& hostPath);
+
 // Creates the host folder for a device path and every missing folder above it (the root
 // included). Returns 0 or a Win32 error code.
 uint32_t CreateDeviceFolderChain(std::u16string_view devicePath);

@@ -68,6 +68,7 @@ struct OpenFile {
   ino_t inode;
   uint32_t access;
   uint32_t share;
+  bool identified;  // device and inode read (see Identified)
 };
 
 struct Search {
@@ -85,31 +86,48 @@ class HostFiles final : public Files {
     }
     if (path[0] == 0) return FailHandle(win::kErrorPathNotFound);
     const std::string host = host::HostPathFor(path);
-    struct stat before;
-    const bool existed = Sys().stat(host.c_str(), &before) == 0;
-
     int flags = O_CLOEXEC;
     bool reads = (access & kGenericRead) != 0, writes = (access & kGenericWrite) != 0;
     flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
     if (disposition == kCreateNew) flags |= O_CREAT | O_EXCL;
-    if (disposition == kCreateAlways || disposition == kOpenAlways) flags |= O_CREAT;
     // Truncation waits until the sharing check has passed: a refused open changes nothing.
-    int fd = Sys().open(host.c_str(), flags, 0666);
+    int fd = -1;
+    bool existed = false;
+    if (disposition == kCreateAlways || disposition == kOpenAlways) {
+      // Whether the file was there before decides the last error (183); a new file is made in
+      // one call.
+      fd = Sys().open(host.c_str(), flags | O_CREAT | O_EXCL, 0666);
+      if (fd >= 0) {
+        host::NoteNameMade(host);
+      } else if (errno == EEXIST) {
+        existed = true;
+        fd = Sys().open(host.c_str(), flags | O_CREAT, 0666);
+      }
+    } else {
+      fd = Sys().open(host.c_str(), flags, 0666);
+      if (fd >= 0 && disposition == kCreateNew) host::NoteNameMade(host);
+    }
     if (fd < 0) {
       int error = errno;
       FailedCall call = disposition == kCreateNew ? FailedCall::kCreateNew : FailedCall::kOther;
       return FailHandle(host::Win32ErrorFromErrno(error, call, FolderOfExists(host)));
     }
-    struct stat info;
-    if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
-    if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
-    if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
-    if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
-        Sys().ftruncate(fd, 0) != 0) {
-      return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+    OpenFile opened{fd, 0, 0, access, share, false};
+    // A file that this call made is new and empty, no folder, and held by no other handle; its
+    // identity is read only when a sharing check needs it.
+    if (disposition == kCreateNew || existed || disposition == kOpenExisting || disposition == kTruncateExisting) {
+      struct stat info;
+      if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+      if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
+      if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
+      if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
+          Sys().ftruncate(fd, 0) != 0) {
+        return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+      }
+      opened = {fd, info.st_dev, info.st_ino, access, share, true};
     }
     FileHandle handle = NewHandle();
-    files_[handle] = {fd, info.st_dev, info.st_ino, access, share};
+    files_[handle] = opened;
     lastError_ = existed && (disposition == kCreateAlways || disposition == kOpenAlways) ? win::kErrorAlreadyExists
                                                                                          : win::kErrorSuccess;
     return handle;
@@ -197,11 +215,13 @@ class HostFiles final : public Files {
   bool CreateDirectoryW(const char16_t* path) override {
     const std::string host = host::HostPathFor(path);
     if (Sys().mkdir(host.c_str(), 0777) != 0) return Fail(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
+    host::NoteNameMade(host);
     return true;
   }
 
   bool RemoveDirectoryW(const char16_t* path) override {
     const std::string host = host::HostPathFor(path);
+    host::ForgetListingOf(host);
     if (Sys().rmdir(host.c_str()) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kRemoveDirectory, FolderOfExists(host)));
@@ -212,6 +232,7 @@ class HostFiles final : public Files {
   bool DeleteFileW(const char16_t* path) override {
     const std::string host = host::HostPathFor(path);
     if (IsOpen(host)) return Fail(win::kErrorSharingViolation);
+    host::ForgetListingOf(host);
     if (Sys().unlink(host.c_str()) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(host)));
@@ -228,6 +249,8 @@ class HostFiles final : public Files {
     }
     if (Sys().lstat(target.c_str(), &info) == 0) return Fail(win::kErrorAlreadyExists);
     if (IsOpen(source)) return Fail(win::kErrorSharingViolation);
+    host::ForgetListingOf(source);
+    host::ForgetListingOf(target);
     if (Sys().rename(source.c_str(), target.c_str()) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(target)));
@@ -238,10 +261,10 @@ class HostFiles final : public Files {
   bool CopyFileW(const char16_t* from, const char16_t* to, bool failIfExists) override {
     FileHandle source = CreateFileW(from, kGenericRead, kFileShareRead, kOpenExisting, 0);
     if (source == kInvalidHandleValue) return false;
-    const OpenFile& in = files_[source];
+    OpenFile& in = files_[source];
     const std::string target = host::HostPathFor(to);
     struct stat info;
-    if (Sys().stat(target.c_str(), &info) == 0 && info.st_dev == in.device && info.st_ino == in.inode) {
+    if (Sys().stat(target.c_str(), &info) == 0 && IsFile(in, info)) {
       CloseHandle(source);
       return Fail(win::kErrorSharingViolation);  // copying a file onto itself
     }
@@ -266,6 +289,7 @@ class HostFiles final : public Files {
     CloseHandle(copy);
     CloseHandle(source);
     if (!ok) {
+      host::ForgetListingOf(target);
       Sys().unlink(target.c_str());  // no half copy stays behind
       return Fail(error);
     }
@@ -367,6 +391,14 @@ class HostFiles final : public Files {
     return true;
   }
 
+  bool NarrowPathForOpen(const char16_t* path, char* buffer, uint32_t size) override {
+    if (size == 0) return false;
+    const std::string host = host::HostPathFor(path);
+    const bool fits = host.size() < size;
+    buffer[host.copy(buffer, fits ? host.size() : 0)] = 0;
+    return fits;
+  }
+
   // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/".
   bool IsPathSeparator(char16_t c) const override { return c == u'\\' || c == u'/'; }
 
@@ -401,9 +433,9 @@ class HostFiles final : public Files {
 
   // Windows' sharing rule among the handles this process holds: a new opener must allow what
   // every holder does, and every holder must allow what the new opener wants.
-  bool SharingAllows(const struct stat& info, uint32_t access, uint32_t share) const {
-    for (const auto& [handle, held] : files_) {
-      if (held.device != info.st_dev || held.inode != info.st_ino) continue;
+  bool SharingAllows(const struct stat& info, uint32_t access, uint32_t share) {
+    for (auto& [handle, held] : files_) {
+      if (!IsFile(held, info)) continue;
       if ((access & kGenericRead) && !(held.share & kFileShareRead)) return false;
       if ((access & kGenericWrite) && !(held.share & kFileShareWrite)) return false;
       if ((held.access & kGenericRead) && !(share & kFileShareRead)) return false;
@@ -413,13 +445,24 @@ class HostFiles final : public Files {
   }
 
   // Whether this process holds the file open: then it can't be deleted or moved, as on Windows.
-  bool IsOpen(const std::string& host) const {
+  bool IsOpen(const std::string& host) {
     struct stat info;
     if (Sys().lstat(host.c_str(), &info) != 0) return false;
-    for (const auto& [handle, held] : files_) {
-      if (held.device == info.st_dev && held.inode == info.st_ino) return true;
+    for (auto& [handle, held] : files_) {
+      if (IsFile(held, info)) return true;
     }
     return false;
+  }
+
+  // Whether the handle holds the file; a handle that made its file reads its identity now.
+  static bool IsFile(OpenFile& held, const struct stat& info) {
+    struct stat own;
+    if (!held.identified && Sys().fstat(held.fd, &own) == 0) {
+      held.device = own.st_dev;
+      held.inode = own.st_ino;
+      held.identified = true;
+    }
+    return held.identified && held.device == info.st_dev && held.inode == info.st_ino;
   }
 
   std::map<FileHandle, OpenFile> files_;

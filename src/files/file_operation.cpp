@@ -1,0 +1,204 @@
+#include "files/file_operation.h"
+
+#include "files/file_primitives.h"
+#include "files/path_buffer.h"
+#include "platform/platform.h"
+
+namespace orvinta::files {
+
+namespace {
+
+namespace pf = platform;
+
+pf::Files& Fs() { return *pf::Get().files; }
+
+uint32_t LastError() { return Fs().GetLastError(); }
+
+bool IsFolder(const char16_t* path) {
+  pf::FileAttributeData data;
+  return Fs().GetFileAttributesExW(path, &data) && (data.attributes & pf::kFileAttributeDirectory) != 0;
+}
+
+// Where the last component begins.
+size_t NameStart(std::u16string_view path) {
+  size_t start = path.size();
+  while (start > 0 && !Fs().IsPathSeparator(path[start - 1])) --start;
+  return start;
+}
+
+bool HasWildcard(std::u16string_view path) {
+  return path.substr(NameStart(path)).find_first_of(u"*?") != std::u16string_view::npos;
+}
+
+// Searches never list "." and ".."; a platform that did must not send a walk round in a circle.
+bool IsDotEntry(const char16_t* name) {
+  return name[0] == u'.' && (name[1] == 0 || (name[1] == u'.' && name[2] == 0));
+}
+
+// Whether `inner` is `outer` or lies below it, letters compared without regard to case.
+bool IsSameOrBelow(const PathBuffer& inner, const PathBuffer& outer) {
+  if (inner.Size() < outer.Size()) return false;
+  if (inner.Size() > outer.Size() && !Fs().IsPathSeparator(inner.View()[outer.Size()])) return false;
+  PathBuffer head(inner.View().substr(0, outer.Size()));
+  return pf::Get().text->CompareNoCase(head.Data(), outer.Data()) == 0;
+}
+
+// Calls visit(child, isFolder) for every entry of the folder, with the child's path in `folder`
+// for the time of the call. Stops at the first failure and returns it.
+template <typename Visit>
+uint32_t ForEachChild(PathBuffer& folder, Visit visit) {
+  const size_t length = folder.Size();
+  if (!folder.Append(u"\\*")) return win::kErrorFilenameExceedsRange;
+  pf::FindData found;
+  pf::SearchHandle search = Fs().FindFirstFileW(folder.Data(), &found);
+  folder.Truncate(length);
+  if (search == pf::kInvalidHandleValue) return 0;  // an empty folder
+  uint32_t error = 0;
+  do {
+    if (IsDotEntry(found.name)) continue;
+    if (!folder.Join(found.name)) {
+      error = win::kErrorFilenameExceedsRange;
+    } else {
+      error = visit(folder, (found.attributes & pf::kFileAttributeDirectory) != 0);
+      folder.Truncate(length);
+    }
+  } while (error == 0 && Fs().FindNextFileW(search, &found));
+  Fs().FindClose(search);
+  return error;
+}
+
+uint32_t Remove(PathBuffer& path, bool folder) {
+  if (!folder) return Fs().DeleteFileW(path.Data()) ? 0 : LastError();
+  uint32_t error = ForEachChild(path, Remove);
+  if (error != 0) return error;
+  return Fs().RemoveDirectoryW(path.Data()) ? 0 : LastError();
+}
+
+// A second path that follows the first one's walk down a tree.
+struct Walk {
+  PathBuffer& target;
+  uint32_t (*step)(PathBuffer& from, PathBuffer& to, bool folder);
+  uint32_t operator()(PathBuffer& child, bool folder) const {
+    const size_t length = target.Size();
+    if (!target.Join(child.View().substr(NameStart(child.View())))) return win::kErrorFilenameExceedsRange;
+    uint32_t error = step(child, target, folder);
+    target.Truncate(length);
+    return error;
+  }
+};
+
+// Makes `path` a folder, or finds it one already.
+uint32_t MakeFolder(const PathBuffer& path) {
+  if (Fs().CreateDirectoryW(path.Data())) return 0;
+  uint32_t error = LastError();
+  return IsFolder(path.Data()) ? 0 : error;
+}
+
+uint32_t Copy(PathBuffer& from, PathBuffer& to, bool folder) {
+  if (!folder) return Fs().CopyFileW(from.Data(), to.Data(), false) ? 0 : LastError();
+  if (uint32_t error = MakeFolder(to); error != 0) return error;
+  return ForEachChild(from, Walk{to, Copy});
+}
+
+uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder) {
+  if (Fs().MoveFileW(from.Data(), to.Data())) return 0;
+  const uint32_t error = LastError();
+  if (error == win::kErrorAlreadyExists && folder) {
+    if (!IsFolder(to.Data())) return error;
+    // Into a folder of the same name: the two are merged, the moved one's files replacing.
+    if (uint32_t failed = ForEachChild(from, Walk{to, Move}); failed != 0) return failed;
+    return Fs().RemoveDirectoryW(from.Data()) ? 0 : LastError();
+  }
+  // A file that replaces another, or anything that goes to another volume: copied, then removed.
+  // A file copied onto itself fails here (32) and nothing is lost.
+  if (error == win::kErrorAlreadyExists || error == win::kErrorNotSameDevice) {
+    if (uint32_t failed = Copy(from, to, folder); failed != 0) return failed;
+    return Remove(from, folder);
+  }
+  return error;
+}
+
+// Calls act(item, isFolder) for the source, or for every entry that its wildcards match.
+template <typename Act>
+uint32_t ForEachMatch(std::u16string_view source, Act act) {
+  PathBuffer item;
+  if (!item.Assign(source)) return win::kErrorFilenameExceedsRange;
+  if (!HasWildcard(source)) {
+    pf::FileAttributeData data;
+    if (!Fs().GetFileAttributesExW(item.Data(), &data)) return LastError();
+    return act(item, (data.attributes & pf::kFileAttributeDirectory) != 0);
+  }
+  pf::FindData found;
+  pf::SearchHandle search = Fs().FindFirstFileW(item.Data(), &found);
+  if (search == pf::kInvalidHandleValue) return LastError();
+  const size_t folderLength = NameStart(source);
+  uint32_t error = 0;
+  do {
+    if (IsDotEntry(found.name)) continue;
+    item.Truncate(folderLength);
+    error = item.Append(found.name) ? act(item, (found.attributes & pf::kFileAttributeDirectory) != 0)
+                                    : win::kErrorFilenameExceedsRange;
+  } while (error == 0 && Fs().FindNextFileW(search, &found));
+  Fs().FindClose(search);
+  return error;
+}
+
+}  // namespace
+
+bool PathList::Next(std::u16string_view* path) {
+  size_t end = rest_.find(u'\0');
+  std::u16string_view next = rest_.substr(0, end);
+  if (next.empty()) return false;
+  rest_ = end == std::u16string_view::npos ? std::u16string_view() : rest_.substr(end + 1);
+  *path = next;
+  return true;
+}
+
+uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sources,
+                              std::u16string_view destinations) {
+  PathList list(sources);
+  std::u16string_view source;
+  if (operation == FileOperation::kDelete) {
+    while (list.Next(&source)) {
+      if (uint32_t error = ForEachMatch(source, Remove); error != 0) return error;
+    }
+    return 0;
+  }
+
+  std::u16string_view destination;
+  if (!PathList(destinations).Next(&destination)) return win::kErrorPathNotFound;  // as for the path ""
+  PathBuffer target;
+  if (!target.Assign(destination)) return win::kErrorFilenameExceedsRange;
+  bool intoFolder = false;
+  while (!destination.empty() && Fs().IsPathSeparator(destination.back())) {
+    destination.remove_suffix(1);
+    intoFolder = true;
+  }
+  target.Truncate(destination.size());
+  size_t count = 0;
+  for (PathList counting(sources); counting.Next(&source); ++count) intoFolder = intoFolder || HasWildcard(source);
+  intoFolder = intoFolder || count > 1 || (!destination.empty() && IsFolder(target.Data()));
+  if (intoFolder && !destination.empty()) {
+    PathBuffer chain(target.View());
+    if (!chain.Append(u"\\")) return win::kErrorFilenameExceedsRange;
+    CreateDirectoryChain(chain.Data());
+    if (uint32_t error = MakeFolder(target); error != 0) return error;
+  }
+
+  auto act = [&](PathBuffer& item, bool folder) -> uint32_t {
+    PathBuffer to(target.View());
+    if (intoFolder && !to.Join(item.View().substr(NameStart(item.View())))) return win::kErrorFilenameExceedsRange;
+    if (IsSameOrBelow(to, item)) {
+      // A folder can't go into itself; a file moved onto itself stays as it is, as on Windows.
+      if (folder) return win::kErrorInvalidParameter;
+      if (operation == FileOperation::kMove && to.Size() == item.Size()) return 0;
+    }
+    return operation == FileOperation::kCopy ? Copy(item, to, folder) : Move(item, to, folder);
+  };
+  while (list.Next(&source)) {
+    if (uint32_t error = ForEachMatch(source, act); error != 0) return error;
+  }
+  return 0;
+}
+
+}  // namespace orvinta::files

@@ -1,0 +1,114 @@
+// FILE: how its argument is scanned, the file operation's results, CopyDirectoryTree's limits.
+#include "files/file_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/device_files.h"
+#include "support/script.h"
+
+namespace orvinta {
+namespace {
+
+namespace pf = platform;
+using pf::host::SystemCalls;
+using test::DeviceFolder;
+using test::SystemCallFault;
+
+// Runs FILE with `argument`, where "@" stands for the test folder's device path.
+int32_t File(const DeviceFolder& folder, std::u16string argument) {
+  std::u16string base = folder.Device(u"");
+  for (size_t at; (at = argument.find(u'@')) != std::u16string::npos;) argument.replace(at, 1, base);
+  return test::RunText(u"FILE " + argument).result;
+}
+
+bool Exists(const DeviceFolder& folder, std::u16string_view relative) {
+  return std::filesystem::exists(folder.Host(relative));
+}
+
+TEST(FileScan, TheFirstOperatorFromTheLeftDecidesAndWritesTakeTheRestAsItStands) {
+  struct Case {
+    const char* what;
+    std::u16string argument;
+    int32_t result;
+    std::u16string_view present, absent;  // one path each, relative to the test folder
+  } cases[] = {
+      {"a lone '>' separates like ';'", u"@\\a>@\\b", 0, u"", u"b"},
+      {"a later operator replaces the earlier one", u"@\\a=>@\\c->@\\d", 0, u"d", u"a"},
+      {"'{' anywhere starts a UTF-16 write", u"@\\a{b=>@\\c", 0, u"a", u"c"},
+      {"a final backslash after an operator names a folder", u"@\\a=>@\\new\\", 0, u"new\\a", u""},
+      {"a final backslash alone makes the first path's chain", u"@\\x\\y\\", 0, u"x\\y", u""},
+      {"'<' with nothing after it empties the file", u"@\\a<", 1, u"a", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DeviceFolder folder;
+    folder.Write(u"a", "a");
+    folder.Write(u"b", "b");
+    EXPECT_EQ(File(folder, c.argument), c.result);
+    EXPECT_TRUE(c.present.empty() || Exists(folder, c.present)) << "missing: " << test::Shown(c.present);
+    EXPECT_TRUE(c.absent.empty() || !Exists(folder, c.absent)) << "still there: " << test::Shown(c.absent);
+  }
+}
+
+TEST(FileOperation, StopsAtTheFirstFailureWithItsCodeAndKeepsWhatWasDone) {
+  DeviceFolder folder;
+  folder.Write(u"a", "a");
+  folder.Write(u"b", "b");
+  {
+    SystemCallFault<&SystemCalls::write> full(-2, ENOSPC);  // the second copy's write on
+    EXPECT_EQ(File(folder, u"@\\a;@\\b=>@\\out"), 112);
+  }
+  EXPECT_EQ(folder.Read(u"out\\a"), "a");
+  EXPECT_FALSE(Exists(folder, u"out\\b")) << "a copy that fails half way is removed";
+  {
+    SystemCallFault<&SystemCalls::unlink> denied(1, EACCES);
+    EXPECT_EQ(File(folder, u"@\\a;@\\b"), 5);
+  }
+  EXPECT_TRUE(Exists(folder, u"a"));
+  EXPECT_TRUE(Exists(folder, u"b"));
+}
+
+TEST(FileOperation, AMoveToAnotherVolumeIsACopyAndADelete) {
+  DeviceFolder folder;
+  folder.Write(u"tree\\x", "x");
+  folder.Write(u"file", "f");
+  SystemCallFault<&SystemCalls::rename> otherVolume(-1, EXDEV);
+  EXPECT_EQ(File(folder, u"@\\tree;@\\file->@\\dest"), 0);
+  EXPECT_EQ(folder.Read(u"dest\\tree\\x"), "x");
+  EXPECT_EQ(folder.Read(u"dest\\file"), "f");
+  EXPECT_FALSE(Exists(folder, u"tree"));
+  EXPECT_FALSE(Exists(folder, u"file"));
+}
+
+TEST(FileOperation, PathsThatWouldOutgrowTheirBuffersAreRefusedWhole) {
+  DeviceFolder folder;
+  folder.Write(u"a", "a");
+  const std::u16string deep(250, u'd');
+  EXPECT_EQ(File(folder, u"@\\a=>@\\" + deep + u"\\"), 206);
+  EXPECT_EQ(File(folder, u"@\\" + deep + u"\\x"), 206);
+  EXPECT_EQ(File(folder, u"@\\a->"), 3) << "an empty destination";
+  EXPECT_TRUE(Exists(folder, u"a"));
+}
+
+TEST(CopyDirectoryTree, PassesOverPathsThatWouldNotFitAndCopiesTheRest) {
+  DeviceFolder folder;
+  const std::u16string base = folder.Device(u"");
+  // Below "s" the long name's path has 258 units; below "dest" it would have 261.
+  const std::u16string longName(255 - base.size(), u'n');
+  folder.Write(u"s\\" + longName, "long");
+  folder.Write(u"s\\.profile", "dot");
+  folder.Write(u"s\\sub\\x", "x");
+  const std::u16string source = base + u"\\s", destination = base + u"\\dest";
+  EXPECT_EQ(files::CopyDirectoryTree(source.c_str(), destination.c_str()), 1);
+  EXPECT_EQ(folder.Read(u"dest\\.profile"), "dot");
+  EXPECT_EQ(folder.Read(u"dest\\sub\\x"), "x");
+  EXPECT_FALSE(Exists(folder, u"dest\\" + longName));
+  const std::u16string tooLong = base + u"\\" + std::u16string(300, u'z');
+  EXPECT_EQ(files::CopyDirectoryTree(source.c_str(), tooLong.c_str()), 1);
+}
+
+}  // namespace
+}  // namespace orvinta
