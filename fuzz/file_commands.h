@@ -25,7 +25,7 @@ inline const std::filesystem::path& PrivateRoot(const char* name) {
     unsetenv("ORVINTA_JOURNAL");
     static QuietDevice device;
     static RefusingProcesses processes;
-    static DeviceOnlyFiles files(pf::Get().files);
+    static DeviceOnlyFiles files;
     pf::Get().device = &device;
     pf::Get().processes = &processes;
     pf::Get().files = &files;
