@@ -30,7 +30,7 @@ std::string g_input;  // the host path of \fuzz\in.ovs
 
 // At most 256 opens per input (see above).
 DeviceOnlyFiles* Files() {
-  static DeviceOnlyFiles files(pf::Get().files);
+  static DeviceOnlyFiles files;
   files.openLimit = 256;
   return &files;
 }
@@ -53,9 +53,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   g_input = root + "/fuzz/in.ovs";
   static QuietDevice quiet;
   static RefusingProcesses processes;
-  pf::Get().processes = &processes;
   pf::Get().device = &quiet;
-  pf::Get().files = Files();
+  Files();
   // The root goes when the fuzzer ends; a crash keeps it for a look.
   std::atexit([] { std::filesystem::remove_all(std::filesystem::path(g_input).parent_path().parent_path()); });
   return 0;

@@ -32,7 +32,6 @@
 namespace {
 
 using orvinta::platform::Device;
-using orvinta::platform::Files;
 using orvinta::platform::Log;
 using orvinta::platform::ServiceOverride;
 using orvinta::platform::Services;
@@ -72,7 +71,6 @@ class BudgetLog final : public Log {
 // The host's files for device paths only, with units spent per special folder looked up.
 class BudgetFiles final : public orvinta::fuzz::DeviceOnlyFiles {
  public:
-  using DeviceOnlyFiles::DeviceOnlyFiles;
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
     g_budget.Spend(Budget::kPerSpecialFolder);
     return DeviceOnlyFiles::SpecialFolderPath(csidl, buffer, create);
@@ -111,11 +109,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
   static orvinta::fuzz::QuietDevice device;
   static orvinta::fuzz::RefusingProcesses processes;
-  static ServiceOverride<orvinta::platform::Processes> processesOverride(&Services::processes, &processes);
-  static BudgetFiles files(orvinta::platform::Get().files);
+  static BudgetFiles files;
   static BudgetLog log;
   static ServiceOverride<Device> deviceOverride(&Services::device, &device);
-  static ServiceOverride<Files> filesOverride(&Services::files, &files);
   static ServiceOverride<Log> logOverride(&Services::log, &log);
   return 0;
 }

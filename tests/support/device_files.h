@@ -1,34 +1,38 @@
-// Files on the host's virtual device for tests, and failures injected into its system calls.
+// The host's virtual device for tests: folders and files below its root, environment settings
+// for one scope, the ANSI code page, and failures injected into its system calls.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <utility>
 
+#include "platform/host/code_page.h"
 #include "platform/host/device_paths.h"
+#include "platform/host/hive_file.h"
 #include "platform/host/system_calls.h"
 #include "platform/host/unicode.h"
+#include "platform/platform.h"
 
 namespace orvinta::test {
 
-// A fresh folder below the device's root for one test ("\t<n>"), removed afterwards.
+// A folder below the device's root for one test, removed afterwards: "\<name>", or a fresh
+// "\t<n>" when no name is given.
 class DeviceFolder {
  public:
-  DeviceFolder() {
-    static std::atomic<int> counter{0};
-    name_ = u"t" + platform::host::Utf8ToUtf16(std::to_string(::getpid()) + "-" + std::to_string(++counter));
+  explicit DeviceFolder(std::u16string name = {}) : name_(name.empty() ? FreshName() : std::move(name)) {
+    std::filesystem::remove_all(Host(u""));
     std::filesystem::create_directories(Host(u""));
   }
   ~DeviceFolder() {
     std::error_code ignored;
-    std::filesystem::permissions(Host(u""), std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(Host(u""), ignored);
   }
   DeviceFolder(const DeviceFolder&) = delete;
@@ -36,17 +40,13 @@ class DeviceFolder {
 
   // The device path of `relative` ("a\b.ovs") inside the folder; the folder itself for "".
   std::u16string Device(std::u16string_view relative) const {
-    std::u16string path = u"\\" + name_;
-    if (!relative.empty()) path += u"\\" + std::u16string(relative);
-    return path;
+    return u"\\" + name_ + (relative.empty() ? u"" : u"\\" + std::u16string(relative));
   }
   // The host path of the same file.
   std::string Host(std::u16string_view relative) const {
     std::string path = platform::host::DeviceRoot() + "/" + platform::host::Utf16ToUtf8(name_);
     std::string rest = platform::host::Utf16ToUtf8(relative);
-    for (char& c : rest) {
-      if (c == '\\') c = '/';
-    }
+    for (char& c : rest) c = c == '\\' ? '/' : c;
     return rest.empty() ? path : path + "/" + rest;
   }
   // Writes the bytes as the file, making its folders.
@@ -55,93 +55,111 @@ class DeviceFolder {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
-  std::string Read(std::u16string_view relative) const {
-    std::ifstream in(Host(relative), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Read(std::u16string_view relative) const { return ReadHostFile(Host(relative)); }
   void MakeFolder(std::u16string_view relative) const { std::filesystem::create_directories(Host(relative)); }
 
+  // The bytes of a host file; "" when there is no such file.
+  static std::string ReadHostFile(const std::filesystem::path& path) {
+    if (!std::filesystem::is_regular_file(path)) return "";
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
  private:
+  static std::u16string FreshName() {
+    static std::atomic<int> counter{0};
+    return platform::host::Utf8ToUtf16("t" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+  }
   std::u16string name_;
 };
 
 // UTF-16 LE bytes of a text.
 inline std::string Utf16Le(std::u16string_view text) {
   std::string bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
+  for (char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   return bytes;
 }
 
+// Sets an environment variable until the end of the scope.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) previous_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedVariable() { previous_ ? setenv(name_, previous_->c_str(), 1) : unsetenv(name_); }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
+// Puts an ANSI code page in force for the scope, then UTF-8 (the tests' default) again.
+class ScopedCodePage {
+ public:
+  explicit ScopedCodePage(uint32_t number) { EXPECT_TRUE(platform::host::SelectAnsiCodePage(number)) << number; }
+  ~ScopedCodePage() { platform::host::SelectAnsiCodePage(65001); }
+};
+
 namespace detail {
-template <typename T>
-struct CallTraits;
-template <typename R, typename... A>
-struct CallTraits<R (*)(A...)> {
-  using Result = R;
-  template <auto Slot>
-  struct Wrapper {
-    static inline int calls = 0, failAt = 0, error = 0;
-    static inline R (*real)(A...) = nullptr;
-    static R Call(A... args) {
-      if (++calls == failAt || (failAt < 0 && calls >= -failAt)) {
-        errno = error;
-        if constexpr (std::is_pointer_v<R>) {
-          return nullptr;
-        } else {
-          return static_cast<R>(-1);
-        }
+// The table a system call slot belongs to: the file services' or the hive file's.
+inline platform::host::SystemCalls& Table(platform::host::SystemCalls*) { return platform::host::Sys(); }
+inline platform::host::HiveCalls& Table(platform::host::HiveCalls*) { return platform::host::HiveSystemCalls(); }
+
+template <auto Slot>
+struct SlotOf;
+template <typename TableType, typename Pointer, Pointer TableType::*Slot>
+struct SlotOf<Slot> {
+  static Pointer& Entry() { return Table(static_cast<TableType*>(nullptr)).*Slot; }
+  using Type = Pointer;
+};
+
+template <auto Slot, typename Pointer = typename SlotOf<Slot>::Type>
+struct Counted;
+template <auto Slot, typename R, typename... A>
+struct Counted<Slot, R (*)(A...)> {
+  static inline int calls = 0, failAt = 0, error = 0;
+  static inline R (*real)(A...) = nullptr;
+  static R Call(A... args) {
+    if (++calls == failAt || (failAt < 0 && calls >= -failAt)) {
+      errno = error;
+      if constexpr (std::is_pointer_v<R>) {
+        return nullptr;
+      } else {
+        return static_cast<R>(-1);
       }
-      return real(args...);
     }
-  };
+    return real(args...);
+  }
 };
 }  // namespace detail
 
-// Replaces one system call of the host's file services for the scope, then puts back the entry
-// that was there.
-template <auto Slot>
-class SystemCallReplacement {
- public:
-  using Pointer = std::remove_reference_t<decltype(std::declval<platform::host::SystemCalls&>().*Slot)>;
-  explicit SystemCallReplacement(Pointer replacement) : previous_(platform::host::Sys().*Slot) {
-    platform::host::Sys().*Slot = replacement;
-  }
-  ~SystemCallReplacement() { platform::host::Sys().*Slot = previous_; }
-  SystemCallReplacement(const SystemCallReplacement&) = delete;
-  SystemCallReplacement& operator=(const SystemCallReplacement&) = delete;
-
- private:
-  Pointer previous_;
-};
-
-// Makes one system call of the host's file services fail with `error`: only its nth call from
-// now (nth > 0), or that call and every later one (nth < 0, "from the -nth on"). The other
-// calls go to the entry in force before. Example: SystemCallFault<&SystemCalls::open> f(3, ENOSPC);
+// Counts one system call of the host's file services or hive file for the scope and makes it
+// fail with `error`: only its nth call from now (nth > 0), that call and every later one (nth < 0,
+// "from the -nth on"), or never (nth 0). The other calls go to `real`, by default the entry in
+// force before, which is put back afterwards. Example: SystemCallFault<&SystemCalls::open> f(3, ENOSPC);
 template <auto Slot>
 class SystemCallFault {
-  using Pointer = typename SystemCallReplacement<Slot>::Pointer;
-  using Wrapper = typename detail::CallTraits<Pointer>::template Wrapper<Slot>;
+  using Wrapper = detail::Counted<Slot>;
+  using Pointer = typename detail::SlotOf<Slot>::Type;
 
  public:
-  SystemCallFault(int nth, int error) : replacement_(Install(nth, error)) {}
-  SystemCallFault(const SystemCallFault&) = delete;
-  SystemCallFault& operator=(const SystemCallFault&) = delete;
-
-  // How often the call was made while the fault was in place.
-  int Calls() const { return Wrapper::calls; }
-
- private:
-  static Pointer Install(int nth, int error) {
+  SystemCallFault(int nth, int error, Pointer real = nullptr) : previous_(detail::SlotOf<Slot>::Entry()) {
     Wrapper::calls = 0;
     Wrapper::failAt = nth;
     Wrapper::error = error;
-    Wrapper::real = platform::host::Sys().*Slot;
-    return &Wrapper::Call;
+    Wrapper::real = real != nullptr ? real : previous_;
+    detail::SlotOf<Slot>::Entry() = &Wrapper::Call;
   }
-  SystemCallReplacement<Slot> replacement_;
+  ~SystemCallFault() { detail::SlotOf<Slot>::Entry() = previous_; }
+  SystemCallFault(const SystemCallFault&) = delete;
+  SystemCallFault& operator=(const SystemCallFault&) = delete;
+  int Calls() const { return Wrapper::calls; }  // how often the call was made meanwhile
+
+ private:
+  Pointer previous_;
 };
 
 // A write that takes at most 4096 bytes at a time, as a pipe or a nearly full disk does.

