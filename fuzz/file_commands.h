@@ -24,11 +24,9 @@ inline const std::filesystem::path& PrivateRoot(const char* name) {
     unsetenv("ORVINTA_LOG");
     unsetenv("ORVINTA_JOURNAL");
     static QuietDevice device;
-    static RefusingProcesses processes;
+    static RefusingProcesses processes;  // in force from here on, as the files service below
     static DeviceOnlyFiles files;
     pf::Get().device = &device;
-    pf::Get().processes = &processes;
-    pf::Get().files = &files;
     std::atexit([] { std::filesystem::remove_all(std::getenv("ORVINTA_ROOT")); });
     return std::filesystem::path(folder);
   }();

@@ -32,14 +32,18 @@ ORVINTA_DECLARE_HANDLER(HandlePlay);
 ORVINTA_DECLARE_HANDLER(HandleBeep);
 ORVINTA_DECLARE_HANDLER(HandleWait);
 
+// Files (files/file_command.cpp, files/link_command.cpp, files/tgzx.cpp).
+ORVINTA_DECLARE_HANDLER(HandleFile);
+ORVINTA_DECLARE_HANDLER(HandleLink);
+ORVINTA_DECLARE_HANDLER(HandleTgzx);
+
+// The registry (registry/regx.cpp, registry/asoc.cpp).
+ORVINTA_DECLARE_HANDLER(HandleRegx);
+ORVINTA_DECLARE_HANDLER(HandleAsoc);
+
 // Not built yet (engine/unbuilt_commands.cpp): each answers E_NOTIMPL until its room has it.
 ORVINTA_DECLARE_HANDLER(HandleMsgx);
 ORVINTA_DECLARE_HANDLER(HandleDlgx);
-ORVINTA_DECLARE_HANDLER(HandleLink);
-ORVINTA_DECLARE_HANDLER(HandleFile);
-ORVINTA_DECLARE_HANDLER(HandleRegx);
-ORVINTA_DECLARE_HANDLER(HandleTgzx);
-ORVINTA_DECLARE_HANDLER(HandleAsoc);
 ORVINTA_DECLARE_HANDLER(HandleOvui);
 ORVINTA_DECLARE_HANDLER(HandleHelp);
 

@@ -1,4 +1,5 @@
-// FILE: how its argument is scanned, the file operation's results, CopyDirectoryTree's limits.
+// FILE: the file operation's failures and limits, and CopyDirectoryTree's, which the
+// end-to-end cases can't bring about.
 #include "files/file_command.h"
 
 #include <gtest/gtest.h>
@@ -26,31 +27,6 @@ int32_t File(const DeviceFolder& folder, std::u16string argument) {
 
 bool Exists(const DeviceFolder& folder, std::u16string_view relative) {
   return std::filesystem::exists(folder.Host(relative));
-}
-
-TEST(FileScan, TheFirstOperatorFromTheLeftDecidesAndWritesTakeTheRestAsItStands) {
-  struct Case {
-    const char* what;
-    std::u16string argument;
-    int32_t result;
-    std::u16string_view present, absent;  // one path each, relative to the test folder
-  } cases[] = {
-      {"a lone '>' separates like ';'", u"@\\a>@\\b", 0, u"", u"b"},
-      {"a later operator replaces the earlier one", u"@\\a=>@\\c->@\\d", 0, u"d", u"a"},
-      {"'{' anywhere starts a UTF-16 write", u"@\\a{b=>@\\c", 0, u"a", u"c"},
-      {"a final backslash after an operator names a folder", u"@\\a=>@\\new\\", 0, u"new\\a", u""},
-      {"a final backslash alone makes the first path's chain", u"@\\x\\y\\", 0, u"x\\y", u""},
-      {"'<' with nothing after it empties the file", u"@\\a<", 1, u"a", u""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    DeviceFolder folder;
-    folder.Write(u"a", "a");
-    folder.Write(u"b", "b");
-    EXPECT_EQ(File(folder, c.argument), c.result);
-    EXPECT_TRUE(c.present.empty() || Exists(folder, c.present)) << "missing: " << test::Shown(c.present);
-    EXPECT_TRUE(c.absent.empty() || !Exists(folder, c.absent)) << "still there: " << test::Shown(c.absent);
-  }
 }
 
 TEST(FileOperation, StopsAtTheFirstFailureWithItsCodeAndKeepsWhatWasDone) {

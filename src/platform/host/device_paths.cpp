@@ -37,15 +37,17 @@ std::u16string Folded(std::u16string_view name) {
 // What a folder held when it was last read: its names, folded, and the names on disk. An archive
 // puts hundreds of new files into one folder, and each new name must be looked for without
 // regard to case; the listing spares reading the folder again for each. It stands while the
-// folder's identity and times are those seen before it was read (a change by anyone moves them;
-// where the clock is coarse, a change within the same tick as the last one may not, so a
-// listing is also read again once it is a second old), and the file services note the names
-// they make or remove here themselves.
+// folder's identity and times are those seen before it was read, and for at most a second.
+// The host adds the names it makes itself; the change of times that its making causes is taken
+// as its own at the next look (a change by another program in between shows within the second,
+// as does one within the same tick of a coarse clock). A folder in which the host deletes,
+// removes or renames anything is read again.
 struct Listing {
   dev_t device;
   ino_t inode;
   timespec modified, changed;
   std::chrono::steady_clock::time_point read;
+  bool madeSince = false;                                 // a name made here since the times were seen
   std::unordered_set<std::string> exact;                  // the names as they are
   std::unordered_map<std::u16string, std::string> names;  // folded: the first name so folded
   void Add(std::string name) {
@@ -61,10 +63,18 @@ std::unordered_map<std::string, Listing>& Listings() {
 
 bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
 
-bool Describes(const Listing& listing, const struct stat& folder) {
-  return listing.device == folder.st_dev && listing.inode == folder.st_ino &&
-         SameTimes(listing.modified, folder.st_mtim) && SameTimes(listing.changed, folder.st_ctim) &&
-         std::chrono::steady_clock::now() - listing.read < std::chrono::seconds(1);
+bool Describes(Listing& listing, const struct stat& folder) {
+  if (listing.device != folder.st_dev || listing.inode != folder.st_ino ||
+      std::chrono::steady_clock::now() - listing.read >= std::chrono::seconds(1)) {
+    return false;
+  }
+  if (!SameTimes(listing.modified, folder.st_mtim) || !SameTimes(listing.changed, folder.st_ctim)) {
+    if (!listing.madeSince) return false;
+    listing.modified = folder.st_mtim;
+    listing.changed = folder.st_ctim;
+  }
+  listing.madeSince = false;
+  return true;
 }
 
 // The listing of `folder`, whose state `info` was taken before; read afresh when it is stale.
@@ -74,7 +84,7 @@ const Listing* ListingOf(const std::string& folder, const struct stat& info) {
   if (found != listings.end() && Describes(found->second, info)) return &found->second;
   DIR* dir = Sys().opendir(folder.c_str());
   if (dir == nullptr) return nullptr;
-  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, std::chrono::steady_clock::now(), {}, {}};
+  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, std::chrono::steady_clock::now(), false, {}, {}};
   while (dirent* entry = Sys().readdir(dir)) listing.Add(entry->d_name);
   Sys().closedir(dir);
   if (listings.size() >= 256) listings.clear();  // a bound, not a policy: listings are cheap to read again
@@ -185,18 +195,10 @@ std::string HostPathFor(std::u16string_view path) {
 }
 
 void NoteNameMade(const std::string& hostPath) {
-  auto& listings = Listings();
-  auto found = listings.find(FolderOf(hostPath));
-  if (found == listings.end()) return;
-  struct stat info;
-  Listing& listing = found->second;
-  if (Sys().stat(found->first.c_str(), &info) != 0 || info.st_dev != listing.device || info.st_ino != listing.inode) {
-    listings.erase(found);
-    return;
-  }
-  listing.Add(hostPath.substr(hostPath.rfind('/') + 1));
-  listing.modified = info.st_mtim;
-  listing.changed = info.st_ctim;
+  auto found = Listings().find(FolderOf(hostPath));
+  if (found == Listings().end()) return;
+  found->second.Add(hostPath.substr(hostPath.rfind('/') + 1));
+  found->second.madeSince = true;
 }
 
 void ForgetListingOf(const std::string& hostPath) { Listings().erase(FolderOf(hostPath)); }
