@@ -5,7 +5,6 @@
 #include <string>
 
 #include "engine/command_handlers.h"
-#include "platform/host/code_page.h"
 #include "support/device_files.h"
 #include "support/script.h"
 
@@ -18,7 +17,7 @@ using test::DeviceFolder;
 const int32_t kEFail = win::AsResult(win::kEFail);
 
 TEST(Link, ATextThatCannotBeWrittenAsItIsGivesEFailAndNoFile) {
-  ASSERT_TRUE(pf::host::SelectAnsiCodePage(936));
+  test::ScopedCodePage page(936);
   DeviceFolder folder;
   const std::u16string path = folder.Device(u"s.lnk");
   struct Case {
@@ -37,7 +36,6 @@ TEST(Link, ATextThatCannotBeWrittenAsItIsGivesEFailAndNoFile) {
     EXPECT_EQ(test::RunText(u"LINK " + path + c.fields).result, c.result);
     EXPECT_EQ(std::filesystem::exists(folder.Host(u"s.lnk")), c.result == 0);
   }
-  ASSERT_TRUE(pf::host::SelectAnsiCodePage(65001));
 }
 
 // A script line can't make a text longer than the 1024-unit buffer (it holds 1023 units with
