@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "heap_watch.h"
-#include "engine/macros.h"
+#include "engine/interpreter_state.h"
 #include "engine/runner.h"
 #include "platform/device_journal.h"
 #include "platform/platform.h"

@@ -9,7 +9,7 @@
 
 #include "registry/importer.h"
 #ifndef _WIN32
-#include "platform/host/hive_file.h"
+#include "platform/host/system_calls.h"
 
 namespace {
 int g_renames = 0;
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   size_t header = text.find(u'\n');
   char16_t* body = text.data() + (header == std::u16string::npos ? text.size() : header + 1);
 #ifndef _WIN32
-  orvinta::platform::host::HiveSystemCalls().rename = CountingRename;
+  orvinta::platform::host::Sys().rename = CountingRename;
 #endif
   int32_t result = orvinta::registry::ImportRegistryText(body, nullptr);
 #ifndef _WIN32

@@ -2,7 +2,7 @@
 // own length), run against a small tree remade below a private root for every input: a file,
 // a folder with a subfolder and a name beginning with a full stop. The scan must stay inside
 // the text and every path inside its buffer; the sandbox refuses host paths.
-#include "engine/command_handlers.h"
+#include "files/file_commands.h"
 #include "engine/script_context.h"
 #include "file_commands.h"
 
@@ -18,6 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   argument.copy(buffer.get(), argument.size());
   buffer[argument.size()] = 0;
   orvinta::engine::ScriptContext context{};
-  orvinta::engine::HandleFile(nullptr, buffer.get(), context);
+  orvinta::files::HandleFile(nullptr, buffer.get(), context);
   return 0;
 }

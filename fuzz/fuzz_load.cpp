@@ -14,6 +14,8 @@
 #include <fstream>
 #include <string>
 
+#include "app/rooms.h"
+#include "engine/interpreter_state.h"
 #include "engine/load.h"
 #include "platform/host/code_page.h"
 #include "platform/platform.h"
@@ -55,6 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static RefusingProcesses processes;
   pf::Get().device = &quiet;
   Files();
+  orvinta::app::WireRooms();
   // The root goes when the fuzzer ends; a crash keeps it for a look.
   std::atexit([] { std::filesystem::remove_all(std::filesystem::path(g_input).parent_path().parent_path()); });
   return 0;
@@ -66,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   orvinta::platform::host::SelectAnsiCodePage(kCodePages[data[0] % 3]);
   Write(g_input, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
   Files()->opened = 0;
+  orvinta::engine::ResetInterpreterState();
   orvinta::engine::LoadOneFile(u"\\fuzz\\in.ovs");
   return 0;
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/host/hive_file.h"
+#include "platform/host/system_calls.h"
 #include "platform/host/hive_registry.h"
 #include "platform/platform.h"
 
@@ -18,7 +18,7 @@ inline const std::string& HivePath() {
   static const std::string path = [] {
     char folder[] = "/tmp/orvinta-fuzz-XXXXXX";
     std::string made = mkdtemp(folder) != nullptr ? folder : "/tmp";
-    platform::host::HiveSystemCalls().fsync = [](int) { return 0; };
+    platform::host::Sys().fsync = [](int) { return 0; };
     setenv("ORVINTA_ROOT", (made + "/root").c_str(), 1);
     setenv("ORVINTA_REGISTRY", (made + "/default.hive").c_str(), 1);
     return made + "/registry.hive";

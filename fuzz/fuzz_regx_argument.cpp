@@ -2,10 +2,10 @@
 // inside its text, and %0 must stay a terminated text of at most 259 units.
 #include <cstdlib>
 
-#include "engine/command_handlers.h"
-#include "engine/macros.h"
+#include "registry/registry_commands.h"
+#include "engine/interpreter_state.h"
 #include "engine/script_context.h"
-#include "engine/text_utils.h"
+#include "base/text.h"
 #include "fuzz_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   fuzzing::FreshRegistry registry;
   engine::ScriptContext context{buffer.get(), buffer.get() + line.size(), u"\\fuzz.ovs", 0};
-  engine::HandleRegx(buffer.get(), buffer.get() + 5, context);
-  if (engine::TextLength(engine::UserVariable(0)) >= engine::kUserVariableUnits) std::abort();
+  registry::HandleRegx(buffer.get(), buffer.get() + 5, context);
+  if (base::TextLength(engine::UserVariable(0)) >= engine::kUserVariableUnits) std::abort();
   return 0;
 }

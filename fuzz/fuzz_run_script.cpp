@@ -25,7 +25,8 @@
 #include <vector>
 
 #include "sandbox.h"
-#include "engine/macros.h"
+#include "app/rooms.h"
+#include "engine/interpreter_state.h"
 #include "engine/runner.h"
 #include "platform/platform.h"
 
@@ -113,6 +114,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static BudgetLog log;
   static ServiceOverride<Device> deviceOverride(&Services::device, &device);
   static ServiceOverride<Log> logOverride(&Services::log, &log);
+  orvinta::app::WireRooms();
   return 0;
 }
 
@@ -120,8 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char16_t> text(size / 2 + 1, 0);
   for (size_t i = 0; i + 1 < size; i += 2) text[i / 2] = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
 
-  // The user variables outlive a run; every input starts from empty ones.
-  for (int slot = 0; slot < orvinta::engine::kUserVariableCount; ++slot) orvinta::engine::ClearUserVariable(slot);
+  // The interpreter's state outlives a run; every input starts from a fresh one.
+  orvinta::engine::ResetInterpreterState();
   g_budget.Reset();
   try {
     orvinta::engine::RunScript(text.data(), u"\\Fuzz\\case.ovs");

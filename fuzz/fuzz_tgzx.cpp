@@ -5,7 +5,7 @@
 // made elsewhere is an escape and stops the fuzzer.
 #include <zlib.h>
 
-#include "engine/command_handlers.h"
+#include "files/file_commands.h"
 #include "file_commands.h"
 
 namespace {
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                            : std::string(reinterpret_cast<const char*>(data + 1), size - 1));
   char16_t argument[] = u"\\fuzz\\a.tgz\x01\\fuzz\\out";
   orvinta::engine::ScriptContext context{};
-  orvinta::engine::HandleTgzx(nullptr, argument, context);
+  orvinta::files::HandleTgzx(nullptr, argument, context);
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
     const std::filesystem::path relative = entry.path().lexically_relative(root);
     const std::string top = relative.begin()->string();

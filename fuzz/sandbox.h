@@ -55,11 +55,6 @@ class DeviceOnlyFiles : public test::ForwardingFiles {
   pf::SearchHandle FindFirstFileW(const char16_t* p, pf::FindData* d) override {
     return Device(p) ? inner.FindFirstFileW(p, d) : Refused(pf::kInvalidHandleValue);
   }
-  bool NarrowPathForOpen(const char16_t* p, char* b, uint32_t n) override {
-    if (Device(p)) return inner.NarrowPathForOpen(p, b, n);
-    if (n > 0) b[0] = 0;
-    return false;
-  }
 
   int openLimit = -1;  // files that may be opened until `opened` is reset; -1: no limit
   int opened = 0;

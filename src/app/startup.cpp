@@ -3,14 +3,13 @@
 #include <iterator>
 #include <vector>
 
+#include "app/rooms.h"
 #include "engine/runner.h"
 #include "platform/platform.h"
 
 namespace orvinta::app {
 
 namespace {
-
-char16_t g_programPath[win::kMaxPath];
 
 // The default script as a writable copy: the runner writes into script text (embedded blocks),
 // resource data is read-only, and a resource without its terminating zero must still end.
@@ -31,15 +30,15 @@ std::vector<char16_t> DefaultScriptText() {
 
 }  // namespace
 
-const char16_t* ProgramPath() { return g_programPath; }
-
 int32_t Start(char16_t* commandLine) {
-  platform::Get().processes->ModuleFileName(g_programPath, win::kMaxPath);
-  g_programPath[win::kMaxPath - 1] = 0;
+  WireRooms();
+  // The script path of everything run from the command line or the default script.
+  char16_t programPath[win::kMaxPath] = {};
+  platform::Get().processes->ModuleFileName(programPath, win::kMaxPath);
 
   if (commandLine[0] == 0) {
     std::vector<char16_t> text = DefaultScriptText();
-    return engine::RunScript(text.data(), g_programPath);
+    return engine::RunScript(text.data(), programPath);
   }
   char16_t* text = commandLine;
   if (text[0] == u'"') {
@@ -48,7 +47,7 @@ int32_t Start(char16_t* commandLine) {
     if (commandLine[length - 1] == u'"') commandLine[length - 1] = 0;
     text = commandLine + 1;
   }
-  return engine::RunScript(text, g_programPath);
+  return engine::RunScript(text, programPath);
 }
 
 }  // namespace orvinta::app

@@ -8,8 +8,4 @@ namespace orvinta::app {
 // zero-terminated) and returns the result of the run, the process exit code.
 int32_t Start(char16_t* commandLine);
 
-// The program's own full path, filled by Start; it is the script path of everything run from
-// the command line or the default script.
-const char16_t* ProgramPath();
-
 }  // namespace orvinta::app

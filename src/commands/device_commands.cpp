@@ -1,11 +1,15 @@
 // SHUT, SEND, PLAY, BEEP and WAIT: the commands that act on the device itself.
-#include "engine/command_handlers.h"
-#include "engine/number.h"
+#include "base/case_rules.h"
+#include "base/number.h"
+#include "commands/system_commands.h"
 #include "platform/platform.h"
 
-namespace orvinta::engine {
+namespace orvinta::commands {
 
 namespace {
+
+using base::ParseNumber;
+using engine::ScriptContext;
 
 // Control codes of the devices' own hardware layer.
 constexpr uint32_t kOemColdBoot = 0x01012594;
@@ -22,33 +26,31 @@ bool KernelIoControlNoBuffers(platform::Device& device, uint32_t code) {
 
 int32_t HandleShut(char16_t*, char16_t* argument, ScriptContext&) {
   platform::Device& device = *platform::Get().device;
-  char16_t method = argument[0];
-  if (method >= u'a' && method <= u'z') method = static_cast<char16_t>(method - 32);
-  switch (method) {
-    case u'G':
+  switch (base::AsciiLower(argument[0])) {
+    case u'g':
       // The power-off call reports nothing; the result says whether it could be made.
       return Outcome(device.GwesPowerOffSystem());
-    case u'P':
+    case u'p':
       return Outcome(device.ExitWindowsEx(win::kEwxPowerOff, 0));
-    case u'K':
+    case u'k':
       device.KeybdEvent(win::kVkOff, 0, win::kKeyEventFSilent, 0);
       device.KeybdEvent(win::kVkOff, 0, win::kKeyEventFKeyUp | win::kKeyEventFSilent, 0);
       return 0;
-    case u'H': {
+    case u'h': {
       uint32_t code = argument[1] == u'0' ? static_cast<uint32_t>(ParseNumber(argument + 1)) : kOemColdBoot;
       KernelIoControlNoBuffers(device, code);
       device.SetCleanRebootFlag();
       return Outcome(KernelIoControlNoBuffers(device, win::kIoctlHalReboot));
     }
-    case u'S':
+    case u's':
       KernelIoControlNoBuffers(device, kOemShutdown);
       return Outcome(device.GwesPowerOffSystem());
-    case u'C':
+    case u'c':
       device.SetCleanRebootFlag();
       return Outcome(KernelIoControlNoBuffers(device, win::kIoctlHalReboot));
-    case u'R':
+    case u'r':
       return Outcome(KernelIoControlNoBuffers(device, win::kIoctlHalReboot));
-    case u'A': {
+    case u'a': {
       const uint32_t one = 1;
       device.KernelIoControl(kOemReboot, &one, sizeof one, nullptr, 0, nullptr);
       return Outcome(device.ExitWindowsEx(win::kEwxReboot, 0));
@@ -63,7 +65,7 @@ int32_t HandleSend(char16_t*, char16_t* argument, ScriptContext&) {
   int32_t lastValue = 0;
   const char16_t* token = argument;
   for (const char16_t* p = argument;; ++p) {
-    if (*p != kArgumentSeparator && *p != 0) continue;
+    if (*p != engine::kArgumentSeparator && *p != 0) continue;
     // ParseNumber stops at the separator: it is neither blank, sign nor digit.
     lastValue = ParseNumber(token);
     const char16_t suffix = p > token ? p[-1] : 0;  // an empty token has none
@@ -107,4 +109,4 @@ int32_t HandleWait(char16_t*, char16_t* argument, ScriptContext&) {
   return 0;
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::commands

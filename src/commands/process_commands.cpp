@@ -1,21 +1,17 @@
 // EXEC, CDLL and KILL: starting programs, calling library exports, ending processes by name.
-#include "engine/command_handlers.h"
-#include "engine/number.h"
-#include "engine/text_utils.h"
+#include "base/number.h"
+#include "base/text.h"
+#include "commands/system_commands.h"
 #include "platform/platform.h"
 
-namespace orvinta::engine {
+namespace orvinta::commands {
 
 namespace {
 
+using base::ParseNumber;
+using engine::CutAtSeparator;
+using engine::ScriptContext;
 using platform::Handle;
-
-char16_t* FindSeparator(char16_t* text) {
-  for (; *text != 0; ++text) {
-    if (*text == kArgumentSeparator) return text;
-  }
-  return nullptr;
-}
 
 // A call argument: "#" and a number is that number (sign-extended to a machine word); any other
 // field is passed by the address of its text.
@@ -33,8 +29,7 @@ int32_t HandleExec(char16_t*, char16_t* argument, ScriptContext&) {
     ++argument;
   }
   // The command line is everything after the first separator, further separators included.
-  char16_t* commandLine = FindSeparator(argument);
-  if (commandLine != nullptr) *commandLine++ = 0;
+  char16_t* commandLine = CutAtSeparator(argument);
 
   platform::Processes& processes = *platform::Get().processes;
   platform::ProcessInformation started;
@@ -49,18 +44,10 @@ int32_t HandleCdll(char16_t*, char16_t* argument, ScriptContext&) {
   const char16_t* function = u"DllRegisterServer";
   uintptr_t words[4] = {};
   int count = 0;
-  if (char16_t* separator = FindSeparator(argument); separator != nullptr) {
-    *separator = 0;
-    char16_t* field = separator + 1;
+  if (char16_t* field = CutAtSeparator(argument); field != nullptr) {
     function = field;  // may be empty: an empty name is looked up as it is
     // Each cut ends the field before it; the fourth argument keeps any further separators.
-    while (count < 4) {
-      char16_t* next = FindSeparator(field);
-      if (next == nullptr) break;
-      *next = 0;
-      field = next + 1;
-      words[count++] = CallWord(field);
-    }
+    while (count < 4 && (field = CutAtSeparator(field)) != nullptr) words[count++] = CallWord(field);
   }
 
   platform::Processes& processes = *platform::Get().processes;
@@ -81,13 +68,13 @@ int32_t HandleKill(char16_t*, char16_t* argument, ScriptContext&) {
   Handle snapshot = processes.CreateToolhelp32Snapshot(win::kTh32csSnapProcess, 0);
   if (snapshot == platform::kInvalidHandleValue) return 1;
 
-  const size_t length = TextLength(argument);
+  const size_t length = base::TextLength(argument);
   int32_t result = 1;
   platform::ProcessEntry entry;
   for (bool more = processes.Process32FirstW(snapshot, &entry); more;
        more = processes.Process32NextW(snapshot, &entry)) {
     // A prefix of the file name under the differ-by-32 rule; past the name's end only blanks match.
-    if (PrefixLengthNoCase(argument, entry.exeFile) < length) continue;
+    if (base::PrefixLengthNoCase(argument, entry.exeFile) < length) continue;
     Handle process = processes.OpenProcess(win::kProcessTerminate, false, entry.processId);
     if (process == nullptr) continue;
     if (processes.TerminateProcess(process, 0)) result = 0;
@@ -97,4 +84,4 @@ int32_t HandleKill(char16_t*, char16_t* argument, ScriptContext&) {
   return result;
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::commands

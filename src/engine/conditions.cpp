@@ -1,18 +1,17 @@
 // IFEX, ELSE and the conditions they evaluate.
 #include "engine/conditions.h"
 
-#include "engine/command_handlers.h"
+#include "base/number.h"
 #include "engine/dispatcher.h"
-#include "engine/number.h"
-#include "engine/runner.h"
+#include "engine/interpreter_state.h"
+#include "engine/script_commands.h"
 #include "platform/platform.h"
 
 namespace orvinta::engine {
 
 namespace {
 
-// Shared by every run: an IFEX in a called procedure or a loaded script decides a later ELSE.
-bool g_lastCondition = false;
+using base::ParseNumber;
 
 bool IsOperator(char16_t c) {
   return c == u'!' || c == u'&' || c == u'<' || c == u'=' || c == u'>' || c == u'|';
@@ -67,11 +66,9 @@ bool EvaluateCondition(char16_t* text) {
     negate = true;
     ++text;
   }
-  g_lastCondition = Evaluate(text) != negate;
-  return g_lastCondition;
+  State().lastCondition = Evaluate(text) != negate;
+  return State().lastCondition;
 }
-
-bool LastCondition() { return g_lastCondition; }
 
 int32_t HandleIfex(char16_t*, char16_t* argument, ScriptContext& context) {
   if (*argument == 0) return 0;  // a block end reached by running on
@@ -94,7 +91,7 @@ int32_t HandleIfex(char16_t*, char16_t* argument, ScriptContext& context) {
 }
 
 int32_t HandleElse(char16_t*, char16_t* argument, ScriptContext& context) {
-  if (!LastCondition()) DispatchCommand(argument, context);
+  if (!State().lastCondition) DispatchCommand(argument, context);
   return context.lastResult;
 }
 

@@ -9,7 +9,4 @@ namespace orvinta::engine {
 // at its operator.
 bool EvaluateCondition(char16_t* text);
 
-// The outcome of the last condition that IFEX evaluated in this process; false at start.
-bool LastCondition();
-
 }  // namespace orvinta::engine

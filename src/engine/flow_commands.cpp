@@ -1,8 +1,8 @@
 // CALL, GOTO, PROC and ENDP: the commands that move within a script. Targets are found by a
 // plain search of the text below the current line; there is no label table.
-#include "engine/command_handlers.h"
 #include "engine/dispatcher.h"
 #include "engine/runner.h"
+#include "engine/script_commands.h"
 
 namespace orvinta::engine {
 
@@ -28,20 +28,20 @@ char16_t* FindTarget(char16_t* command, const char16_t* keyword, char16_t* from)
 }  // namespace
 
 int32_t HandleCall(char16_t* command, char16_t*, ScriptContext& context) {
-  char16_t* target = FindTarget(command, ProcKeyword(), context.readPosition);
+  char16_t* target = FindTarget(command, kProcKeyword, context.readPosition);
   if (target == nullptr) return 1;
   return RunScript(target, context.scriptPath);
 }
 
 int32_t HandleGoto(char16_t* command, char16_t*, ScriptContext& context) {
-  char16_t* target = FindTarget(command, ProcKeyword(), context.readPosition);
+  char16_t* target = FindTarget(command, kProcKeyword, context.readPosition);
   if (target == nullptr) return 1;
   context.readPosition = target;
   return 0;
 }
 
 int32_t HandleProc(char16_t* command, char16_t*, ScriptContext& context) {
-  char16_t* target = FindTarget(command, EndpKeyword(), context.readPosition);
+  char16_t* target = FindTarget(command, kEndpKeyword, context.readPosition);
   if (target == nullptr) {
     context.readPosition = EndOfText();
     return 1;

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/command_handlers.h"
+#include "base/text.h"
+#include "engine/room_services.h"
 #include "engine/runner.h"
-#include "engine/text_utils.h"
-#include "files/file_primitives.h"
+#include "engine/script_commands.h"
+#include "platform/file_primitives.h"
 #include "platform/platform.h"
-#include "registry/importer.h"
 
 namespace orvinta::engine {
 
@@ -43,7 +43,7 @@ class SearchCloser {
 // Writes `name` and `suffix` at `at` in the path buffer. A name that would not fit is refused,
 // and the caller passes over that entry.
 bool PutName(char16_t* path, size_t at, const char16_t* name, const char16_t* suffix) {
-  size_t nameLength = TextLength(name), suffixLength = TextLength(suffix);
+  size_t nameLength = base::TextLength(name), suffixLength = base::TextLength(suffix);
   if (at + nameLength + suffixLength >= win::kMaxPath) return false;
   for (size_t i = 0; i < nameLength; ++i) path[at + i] = name[i];
   for (size_t i = 0; i <= suffixLength; ++i) path[at + nameLength + i] = suffix[i];
@@ -66,13 +66,13 @@ char16_t* AfterHeader(char16_t* text, size_t headerLength) {
 int32_t HandleText(char16_t* text, const char16_t* path) {
   text = SkipLeadingNoise(text);
   if (*text == u'<') {
-    return win::AsResult(platform::Get().device->ProcessConfigXml(text, win::kCfgFlagProcess));
+    return win::AsResult(Rooms().processConfigXml(text, win::kCfgFlagProcess));
   }
-  if (CommonPrefixLength(text, kRegedit4Header) == kRegedit4Length) {
-    return registry::ImportRegistryText(AfterHeader(text, kRegedit4Length), nullptr);
+  if (base::CommonPrefixLength(text, kRegedit4Header) == kRegedit4Length) {
+    return Rooms().importRegistryText(AfterHeader(text, kRegedit4Length), nullptr);
   }
-  if (CommonPrefixLength(text, kVersion5Header) == kVersion5Length) {
-    return registry::ImportRegistryText(AfterHeader(text, kVersion5Length), nullptr);
+  if (base::CommonPrefixLength(text, kVersion5Header) == kVersion5Length) {
+    return Rooms().importRegistryText(AfterHeader(text, kVersion5Length), nullptr);
   }
   return RunScript(text, path);
 }
@@ -82,8 +82,8 @@ int32_t HandleText(char16_t* text, const char16_t* path) {
 bool IsUtf16Text(const unsigned char* bytes) { return (bytes[0] == 0xFF && bytes[1] == 0xFE) || bytes[3] == 0; }
 
 int32_t LoadOneFile(const char16_t* path) {
-  uint32_t count = files::kWholeFile;
-  Bytes bytes(static_cast<unsigned char*>(files::ReadWholeFile(path, nullptr, &count)));
+  uint32_t count = platform::kWholeFile;
+  Bytes bytes(static_cast<unsigned char*>(platform::ReadWholeFile(path, nullptr, &count)));
   if (bytes == nullptr) return win::AsResult(win::kErrorOpenFailed);
 
   if (IsUtf16Text(bytes.get())) {
@@ -107,7 +107,7 @@ int32_t LoadOneFile(const char16_t* path) {
 
 int32_t LoadPattern(const char16_t* argument) {
   platform::Files& fs = *platform::Get().files;
-  const size_t length = TextLength(argument);
+  const size_t length = base::TextLength(argument);
   if (length >= win::kMaxPath) return win::AsResult(win::kErrorFileNotFound);
   char16_t path[win::kMaxPath];
   for (size_t i = 0; i <= length; ++i) path[i] = argument[i];

@@ -2,7 +2,8 @@
 
 #include <string_view>
 
-#include "engine/text_utils.h"
+#include "base/hex.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace orvinta::engine {
@@ -17,7 +18,7 @@ size_t BuildResultEntry(int32_t result, char16_t* entry) {
   size_t n = 0;
   for (int i = 0; i < 5; ++i) entry[n++] = u' ';
   uint32_t value = static_cast<uint32_t>(result);
-  for (int shift = 28; shift >= 0; shift -= 4) entry[n++] = u"0123456789ABCDEF"[(value >> shift) & 15u];
+  n = static_cast<size_t>(base::PutHexDigits(entry + n, value, 8) - entry);
   entry[n++] = u' ';
 
   // The system text goes behind the prefix, cut so that the closing line breaks always fit.
@@ -41,7 +42,7 @@ size_t BuildResultEntry(int32_t result, char16_t* entry) {
 void LogCommandLine(const char16_t* command) {
   platform::Log& log = *platform::Get().log;
   if (!log.Enabled()) return;
-  log.Append(std::u16string_view(command, TextLength(command)));
+  log.Append(std::u16string_view(command, base::TextLength(command)));
   log.Append(u"\r\n");
 }
 

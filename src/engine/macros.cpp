@@ -1,7 +1,9 @@
 #include "engine/macros.h"
 
-#include "engine/number.h"
-#include "engine/text_utils.h"
+#include "base/hex.h"
+#include "base/number.h"
+#include "engine/interpreter_state.h"
+#include "engine/script_commands.h"
 #include "platform/platform.h"
 
 namespace orvinta::engine {
@@ -42,8 +44,6 @@ char16_t* AppendDateOrTime(char16_t* out, char16_t* limit, Format format) {
   return AppendText(out, limit, text);
 }
 
-char16_t g_userVariables[kUserVariableCount][kUserVariableUnits];
-
 }  // namespace
 
 char16_t* ExpandMacro(char16_t* out, char16_t* limit, char16_t macro, const ScriptContext& context) {
@@ -57,10 +57,10 @@ char16_t* ExpandMacro(char16_t* out, char16_t* limit, char16_t macro, const Scri
     case u'D':
       return AppendDateOrTime(out, limit, [](char16_t* b, int n) { return platform::Get().text->FormatDate(b, n); });
     case u'X':
-      *FormatHexPrefixed(number, static_cast<uint32_t>(context.lastResult)) = 0;
+      *base::FormatHexPrefixed(number, static_cast<uint32_t>(context.lastResult)) = 0;
       return AppendText(out, limit, number);
     case u'x':
-      *FormatDecimal(number, context.lastResult) = 0;
+      *base::FormatDecimal(number, context.lastResult) = 0;
       return AppendText(out, limit, number);
     case u'A': return AppendSpecialFolder(out, limit, win::kCsidlAppData);
     case u'Y': return AppendSpecialFolder(out, limit, win::kCsidlPersonal);
@@ -72,7 +72,7 @@ char16_t* ExpandMacro(char16_t* out, char16_t* limit, char16_t macro, const Scri
     case u'R': macro = u'\r'; break;
     case u'N': macro = u'\n'; break;
     default:
-      if (macro >= u'0' && macro <= u'9') return AppendText(out, limit, g_userVariables[macro - u'0']);
+      if (macro >= u'0' && macro <= u'9') return AppendText(out, limit, UserVariable(macro - u'0'));
       break;  // any other character stands for itself
   }
   if (out < limit) *out++ = macro;
@@ -80,22 +80,10 @@ char16_t* ExpandMacro(char16_t* out, char16_t* limit, char16_t macro, const Scri
 }
 
 char16_t HexCodeUnit(const char16_t four[4]) {
-  int sum = HexDigitValue(four[0]) * 4096 + HexDigitValue(four[1]) * 256 + HexDigitValue(four[2]) * 16 +
-            HexDigitValue(four[3]);
+  // A unit that is no hex digit counts as -1 in its place: the sum is taken as it comes.
+  int sum = base::HexDigitValue(four[0]) * 4096 + base::HexDigitValue(four[1]) * 256 +
+            base::HexDigitValue(four[2]) * 16 + base::HexDigitValue(four[3]);
   return static_cast<char16_t>(static_cast<unsigned>(sum) & 0xFFFFu);
-}
-
-const char16_t* UserVariable(int slot) { return g_userVariables[slot]; }
-
-void SetUserVariable(int slot, const char16_t* text) {
-  char16_t* target = g_userVariables[slot];
-  int n = 0;
-  for (; n < kUserVariableUnits - 1 && text[n] != 0; ++n) target[n] = text[n];
-  target[n] = 0;
-}
-
-void ClearUserVariable(int slot) {
-  for (char16_t& unit : g_userVariables[slot]) unit = 0;
 }
 
 int32_t HandleEval(char16_t*, char16_t* argument, ScriptContext&) {
@@ -106,12 +94,12 @@ int32_t HandleEval(char16_t*, char16_t* argument, ScriptContext&) {
       SetUserVariable(slot, argument + 2);
       return 0;
     }
-    return ParseNumber(g_userVariables[slot]);
+    return base::ParseNumber(UserVariable(slot));
   }
   if (first == u'x' || first == u'X') {
     const char16_t* number = argument + 1;
     if (*number == u'=') ++number;
-    return ParseNumber(number);
+    return base::ParseNumber(number);
   }
   ClearUserVariable(0);
   return 0;

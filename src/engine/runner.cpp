@@ -1,11 +1,12 @@
 #include "engine/runner.h"
 
+#include "base/text.h"
 #include "engine/dispatcher.h"
+#include "engine/interpreter_state.h"
 #include "engine/log_entry.h"
 #include "engine/macros.h"
-#include "engine/text_utils.h"
-#include "platform/platform.h"
-#include "registry/importer.h"
+#include "engine/room_services.h"
+#include "platform/constants.h"
 
 namespace orvinta::engine {
 
@@ -17,11 +18,10 @@ char16_t g_endOfText[1] = {0};
 // stack, so a script that calls itself deeper than this gets ERROR_STACK_OVERFLOW instead of
 // crashing the process.
 constexpr int kMaxNestedRuns = 256;
-int g_activeRuns = 0;
 
 struct ActiveRun {
-  ActiveRun() { ++g_activeRuns; }
-  ~ActiveRun() { --g_activeRuns; }
+  ActiveRun() { ++State().activeRuns; }
+  ~ActiveRun() { --State().activeRuns; }
   ActiveRun(const ActiveRun&) = delete;
   ActiveRun& operator=(const ActiveRun&) = delete;
 };
@@ -32,7 +32,7 @@ constexpr bool IsSpecialInScript(char16_t c) {
 }
 
 const char16_t* SkipBlanks(const char16_t* p) {
-  while (IsBlankOrTab(*p)) ++p;
+  while (base::IsBlankOrTab(*p)) ++p;
   return p;
 }
 
@@ -42,12 +42,12 @@ void RunXmlBlock(ScriptContext& context) {
   char16_t* marker = context.readPosition;
   while (*marker != 0 && !(marker[0] == u'<' && marker[1] == u'>')) ++marker;
   if (*marker == 0) {
-    context.lastResult = win::AsResult(platform::Get().device->ProcessConfigXml(context.lineStart, win::kCfgFlagProcess));
+    context.lastResult = win::AsResult(Rooms().processConfigXml(context.lineStart, win::kCfgFlagProcess));
     context.readPosition = EndOfText();
     return;
   }
   *marker = 0;
-  context.lastResult = win::AsResult(platform::Get().device->ProcessConfigXml(context.lineStart, win::kCfgFlagProcess));
+  context.lastResult = win::AsResult(Rooms().processConfigXml(context.lineStart, win::kCfgFlagProcess));
   *marker = u'<';
   char16_t* resume = marker + 2;
   while (*resume != 0 && *resume != u'\n') ++resume;
@@ -63,11 +63,11 @@ int32_t ExecuteLine(char16_t* line, ScriptContext& context) {
   // Registry blocks are recognised on the raw text: the importer reads raw text, and a line
   // that only expands to "[" must run as a command instead of being handed back forever.
   if (*SkipBlanks(context.lineStart) == u'[') {
-    context.lastResult = registry::ImportRegistryText(context.lineStart, &context.readPosition);
+    context.lastResult = Rooms().importRegistryText(context.lineStart, &context.readPosition);
     return context.lastResult;
   }
   char16_t* command = line;
-  while (IsBlankOrTab(*command)) ++command;
+  while (base::IsBlankOrTab(*command)) ++command;
   switch (*command) {
     case 0:
     case u';':
@@ -85,7 +85,7 @@ int32_t ExecuteLine(char16_t* line, ScriptContext& context) {
 }
 
 int32_t RunScript(char16_t* text, const char16_t* scriptPath) {
-  if (g_activeRuns >= kMaxNestedRuns) return win::AsResult(win::kErrorStackOverflow);
+  if (State().activeRuns >= kMaxNestedRuns) return win::AsResult(win::kErrorStackOverflow);
   ActiveRun active;
   ScriptContext context{text, text, scriptPath, 0};
   char16_t line[kLineBufferUnits];

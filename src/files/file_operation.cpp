@@ -1,7 +1,7 @@
 #include "files/file_operation.h"
 
-#include "files/file_primitives.h"
 #include "files/path_buffer.h"
+#include "platform/file_primitives.h"
 #include "platform/platform.h"
 
 namespace orvinta::files {
@@ -9,15 +9,12 @@ namespace orvinta::files {
 namespace {
 
 namespace pf = platform;
+using pf::CreateDirectoryChain;
+using pf::IsFolder;
 
 pf::Files& Fs() { return *pf::Get().files; }
 
 uint32_t LastError() { return Fs().GetLastError(); }
-
-bool IsFolder(const char16_t* path) {
-  pf::FileAttributeData data;
-  return Fs().GetFileAttributesExW(path, &data) && (data.attributes & pf::kFileAttributeDirectory) != 0;
-}
 
 // Where the last component begins.
 size_t NameStart(std::u16string_view path) {
@@ -43,10 +40,14 @@ bool IsSameOrBelow(const PathBuffer& inner, const PathBuffer& outer) {
   return pf::Get().text->CompareNoCase(head.Data(), outer.Data()) == 0;
 }
 
+// What a walk does with a failure: the file operation stops at the first and reports it; FILE's
+// folder copy passes over what fails and goes on.
+enum class OnFailure { kStop, kGoOn };
+
 // Calls visit(child, isFolder) for every entry of the folder, with the child's path in `folder`
-// for the time of the call. Stops at the first failure and returns it.
+// for the time of the call. Stops at the first failure and returns it, unless told to go on.
 template <typename Visit>
-uint32_t ForEachChild(PathBuffer& folder, Visit visit) {
+uint32_t ForEachChild(PathBuffer& folder, Visit visit, OnFailure onFailure = OnFailure::kStop) {
   const size_t length = folder.Size();
   if (!folder.Append(u"\\*")) return win::kErrorFilenameExceedsRange;
   pf::FindData found;
@@ -62,6 +63,7 @@ uint32_t ForEachChild(PathBuffer& folder, Visit visit) {
       error = visit(folder, (found.attributes & pf::kFileAttributeDirectory) != 0);
       folder.Truncate(length);
     }
+    if (onFailure == OnFailure::kGoOn) error = 0;
   } while (error == 0 && Fs().FindNextFileW(search, &found));
   Fs().FindClose(search);
   return error;
@@ -77,11 +79,12 @@ uint32_t Remove(PathBuffer& path, bool folder) {
 // A second path that follows the first one's walk down a tree.
 struct Walk {
   PathBuffer& target;
-  uint32_t (*step)(PathBuffer& from, PathBuffer& to, bool folder);
+  uint32_t (*step)(PathBuffer& from, PathBuffer& to, bool folder, OnFailure onFailure);
+  OnFailure onFailure = OnFailure::kStop;
   uint32_t operator()(PathBuffer& child, bool folder) const {
     const size_t length = target.Size();
     if (!target.Join(child.View().substr(NameStart(child.View())))) return win::kErrorFilenameExceedsRange;
-    uint32_t error = step(child, target, folder);
+    uint32_t error = step(child, target, folder, onFailure);
     target.Truncate(length);
     return error;
   }
@@ -94,13 +97,13 @@ uint32_t MakeFolder(const PathBuffer& path) {
   return IsFolder(path.Data()) ? 0 : error;
 }
 
-uint32_t Copy(PathBuffer& from, PathBuffer& to, bool folder) {
+uint32_t Copy(PathBuffer& from, PathBuffer& to, bool folder, OnFailure onFailure = OnFailure::kStop) {
   if (!folder) return Fs().CopyFileW(from.Data(), to.Data(), false) ? 0 : LastError();
-  if (uint32_t error = MakeFolder(to); error != 0) return error;
-  return ForEachChild(from, Walk{to, Copy});
+  if (uint32_t error = MakeFolder(to); error != 0 && onFailure == OnFailure::kStop) return error;
+  return ForEachChild(from, Walk{to, Copy, onFailure}, onFailure);
 }
 
-uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder) {
+uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder, OnFailure = OnFailure::kStop) {
   if (Fs().MoveFileW(from.Data(), to.Data())) return 0;
   const uint32_t error = LastError();
   if (error == win::kErrorAlreadyExists && folder) {
@@ -144,6 +147,14 @@ uint32_t ForEachMatch(std::u16string_view source, Act act) {
 }
 
 }  // namespace
+
+int CopyDirectoryTree(const char16_t* source, const char16_t* destination) {
+  PathBuffer from, to, chain;
+  if (!from.Assign(source) || !to.Assign(destination) || !chain.Assign(destination) || !chain.Append(u"\\")) return 1;
+  CreateDirectoryChain(chain.Data());
+  Copy(from, to, true, OnFailure::kGoOn);
+  return 1;
+}
 
 bool PathList::Next(std::u16string_view* path) {
   size_t end = rest_.find(u'\0');

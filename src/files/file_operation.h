@@ -41,4 +41,11 @@ class PathList {
 uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sources,
                               std::u16string_view destinations);
 
+// Copies what the source folder holds, with its subfolders, into the destination folder (\a to
+// \b gives \b\x for \a\x), replacing files that exist, and makes the destination folder even
+// when there is nothing to copy. Every entry is copied except "." and "..". Unlike the operation
+// above it goes on past what fails (a path that would outgrow 259 units, a copy that fails) and
+// reports nothing: always 1.
+int CopyDirectoryTree(const char16_t* source, const char16_t* destination);
+
 }  // namespace orvinta::files

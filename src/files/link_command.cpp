@@ -1,11 +1,11 @@
 // LINK: writes a shortcut file, "count#command[?icon]" in the ANSI code page.
 #include <string_view>
 
-#include "engine/command_handlers.h"
-#include "files/file_primitives.h"
+#include "files/file_commands.h"
+#include "platform/file_primitives.h"
 #include "platform/platform.h"
 
-namespace orvinta::engine {
+namespace orvinta::files {
 
 namespace {
 
@@ -14,16 +14,7 @@ namespace pf = platform;
 constexpr int kTextUnits = 1024;  // the shortcut text and its terminator
 constexpr int kTextBytes = 1024;  // the same in the ANSI code page
 
-// Cuts the text at its next argument separator; what follows, or null when there is none.
-char16_t* CutAtSeparator(char16_t* text) {
-  for (char16_t* p = text; *p != 0; ++p) {
-    if (*p == kArgumentSeparator) {
-      *p = 0;
-      return p + 1;
-    }
-  }
-  return nullptr;
-}
+using engine::CutAtSeparator;
 
 // Builds a text in a fixed buffer; once anything does not fit, the text counts as lost.
 class ShortcutText {
@@ -70,7 +61,7 @@ int ToAnsi(const char16_t* text, char* bytes) {
 
 }  // namespace
 
-int32_t HandleLink(char16_t*, char16_t* argument, ScriptContext&) {
+int32_t HandleLink(char16_t*, char16_t* argument, engine::ScriptContext&) {
   char16_t* target = CutAtSeparator(argument);
   if (target == nullptr) return 3;
   char16_t* arguments = CutAtSeparator(target);
@@ -78,7 +69,7 @@ int32_t HandleLink(char16_t*, char16_t* argument, ScriptContext&) {
   if (icon != nullptr) {
     // The icon index, when given, joins the icon path after a comma.
     for (char16_t* p = icon; *p != 0; ++p) {
-      if (*p == kArgumentSeparator) {
+      if (*p == engine::kArgumentSeparator) {
         *p = u',';
         break;
       }
@@ -113,8 +104,8 @@ int32_t HandleLink(char16_t*, char16_t* argument, ScriptContext&) {
   char bytes[kTextBytes];
   const int count = text.Overflowed() ? -1 : ToAnsi(text.Data(), bytes);
   if (count < 0) return failed;
-  files::CreateDirectoryChain(argument);
-  return files::WriteWholeFile(argument, bytes, static_cast<uint32_t>(count), false) > 0 ? 0 : failed;
+  pf::CreateDirectoryChain(argument);
+  return pf::WriteWholeFile(argument, bytes, static_cast<uint32_t>(count), false) > 0 ? 0 : failed;
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::files

@@ -5,15 +5,14 @@
 // with a separator or climbs with "..": nothing is ever written outside the target folder.
 #include "files/tgzx.h"
 
-#include <zlib.h>
-
 #include <cstring>
 #include <optional>
 #include <string_view>
 
-#include "engine/command_handlers.h"
-#include "files/file_primitives.h"
+#include "files/archive_reader.h"
+#include "files/file_commands.h"
 #include "files/path_buffer.h"
+#include "platform/file_primitives.h"
 #include "platform/platform.h"
 
 namespace orvinta::files {
@@ -21,10 +20,10 @@ namespace orvinta::files {
 namespace {
 
 namespace pf = platform;
+using pf::CreateDirectoryChain;
 
 constexpr uint32_t kBlock = 512;
 constexpr uint32_t kDataRun = 64 * 1024;        // a file's data is read and written in runs of blocks
-constexpr unsigned kReaderBuffer = 128 * 1024;  // zlib's input buffer: fewer reads of the archive
 constexpr uint32_t kInvalidSize = 0xFFFFFFFF;
 
 // Header fields.
@@ -69,7 +68,7 @@ bool StaysInside(std::u16string_view name) {
 
 class Extraction {
  public:
-  Extraction(gzFile archive, std::u16string_view target) : archive_(archive), target_(target) {}
+  Extraction(ArchiveReader& archive, std::u16string_view target) : archive_(archive), target_(target) {}
 
   int32_t Run() {
     std::optional<int32_t> result;
@@ -83,7 +82,7 @@ class Extraction {
   std::optional<int32_t> CopyData() {
     const uint64_t padded = (static_cast<uint64_t>(remaining_) + kBlock - 1) / kBlock * kBlock;
     const uint32_t want = padded < kDataRun ? static_cast<uint32_t>(padded) : kDataRun;
-    const int got = gzread(archive_, data_, want);
+    const int got = archive_.Read(data_, want);
     if (got < 0) return kTgzxReadFailed;
     const uint32_t whole = static_cast<uint32_t>(got) / kBlock * kBlock;
     const uint32_t amount = whole < remaining_ ? whole : remaining_;
@@ -98,7 +97,7 @@ class Extraction {
   }
 
   std::optional<int32_t> TakeHeader() {
-    const int got = gzread(archive_, block_, kBlock);
+    const int got = archive_.Read(block_, kBlock);
     if (got < 0) return kTgzxReadFailed;
     if (got == 0 || block_[0] == 0) return kTgzxDone;
     if (static_cast<uint32_t>(got) < kBlock) return kTgzxReadFailed;  // the archive ends inside a header
@@ -131,7 +130,7 @@ class Extraction {
   std::optional<int32_t> TakeLongName() {
     const uint32_t size = ParseOctalField(block_ + kSizeOffset, kSizeLength);
     if (size > kBlock - 1) return kTgzxDone;
-    const int got = gzread(archive_, longName_, kBlock);
+    const int got = archive_.Read(longName_, kBlock);
     if (got < 0) return kTgzxLongNameFailed;
     if (static_cast<uint32_t>(got) < kBlock) return kTgzxReadFailed;
     if (longName_[kBlock - 1] != 0 || BoundedLength(longName_, kBlock) > size) return kTgzxDone;
@@ -204,7 +203,7 @@ class Extraction {
     output_ = nullptr;
   }
 
-  gzFile archive_;
+  ArchiveReader& archive_;
   std::u16string_view target_;
   Phase phase_ = Phase::kHeader;
   uint32_t remaining_ = 0;
@@ -230,30 +229,12 @@ uint32_t ParseOctalField(const unsigned char* bytes, uint32_t length) {
   return value;
 }
 
-}  // namespace orvinta::files
-
-namespace orvinta::engine {
-
-int32_t HandleTgzx(char16_t*, char16_t* argument, ScriptContext&) {
-  const char16_t* target = u"";
-  for (char16_t* p = argument; *p != 0; ++p) {
-    if (*p == kArgumentSeparator) {
-      *p = 0;
-      target = p + 1;
-      break;
-    }
-  }
-  char archivePath[win::kMaxPath];
-  if (!platform::Get().files->NarrowPathForOpen(argument, archivePath, sizeof archivePath)) {
-    return files::kTgzxCannotOpen;
-  }
-  gzFile archive = gzopen(archivePath, "rb");
-  if (archive == nullptr) return files::kTgzxCannotOpen;
-  gzbuffer(archive, files::kReaderBuffer);
-  files::Extraction extraction(archive, target);  // about 67 KiB, on the interpreter's stack
-  int32_t result = extraction.Run();
-  gzclose(archive);
-  return result;
+int32_t HandleTgzx(char16_t*, char16_t* argument, engine::ScriptContext&) {
+  const char16_t* target = engine::CutAtSeparator(argument);
+  ArchiveReader archive;
+  if (!archive.Open(argument)) return kTgzxCannotOpen;
+  Extraction extraction(archive, target != nullptr ? target : u"");  // about 67 KiB, on the interpreter's stack
+  return extraction.Run();
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::files

@@ -1,6 +1,7 @@
 // TGZX: unpacks a tar archive, gzip-compressed or plain, into a folder of the device. The archive
-// is streamed through zlib's gzip reader in blocks of 512 bytes (a file's data in runs of
-// blocks); working storage is fixed, whatever the archive's size (docs/commands.md).
+// is read through the file service and inflated as it goes (archive_reader.h), in blocks of 512
+// bytes (a file's data in runs of blocks); working storage is fixed, whatever the archive's size
+// (docs/commands.md).
 #pragma once
 #include <cstdint>
 

@@ -1,15 +1,15 @@
 #include "platform/device_journal.h"
 
+#include "base/hex.h"
 #include "platform/constants.h"
 
 namespace orvinta::platform {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
 void AppendHex(std::string& out, uint32_t value, int digits) {
-  for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4) out += kHexDigits[(value >> shift) & 15u];
+  char text[8];
+  out.append(text, static_cast<size_t>(base::PutHexDigits(text, value, digits) - text));
 }
 
 // Builds "Name arg arg ..." one argument at a time.

@@ -87,12 +87,6 @@ class Files {
   // False when the platform has no such folder or cannot create it.
   virtual bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) = 0;
 
-  // The path by which the C runtime's open() reaches the file (zlib's gzopen takes it), as
-  // bytes with a terminating zero: on Windows the path in the ANSI code page (CP_ACP, as
-  // WideToAnsi converts it), on the host the host file's path in UTF-8. False, with the empty
-  // text in the buffer, when it does not fit in `size` bytes.
-  virtual bool NarrowPathForOpen(const char16_t* path, char* buffer, uint32_t size) = 0;
-
   // Whether `c` separates the folders of a script's path. "\" everywhere; the host's own
   // paths also use "/".
   virtual bool IsPathSeparator(char16_t c) const = 0;

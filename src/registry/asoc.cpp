@@ -1,12 +1,11 @@
 // ASOC: makes the program the handler of a file type under HKEY_CLASSES_ROOT, or takes that
 // role away. "ASOC .ovs" points ".ovs" to the class "Orvinta", "ASOC" alone writes only the
 // class, "ASOC !.ovs" deletes the ".ovs" key and "ASOC !" the class.
-#include "app/startup.h"
-#include "engine/command_handlers.h"
-#include "engine/text_utils.h"
+#include "base/text.h"
+#include "registry/registry_commands.h"
 #include "registry/registry_key.h"
 
-namespace orvinta::engine {
+namespace orvinta::registry {
 
 namespace {
 
@@ -20,7 +19,7 @@ char16_t* Append(char16_t* out, const char16_t* text) {
 
 }  // namespace
 
-int32_t HandleAsoc(char16_t*, char16_t* argument, ScriptContext&) {
+int32_t HandleAsoc(char16_t*, char16_t* argument, engine::ScriptContext&) {
   platform::Registry& registry = *platform::Get().registry;
   const platform::KeyHandle classesRoot = platform::RootKeyHandle(win::kHkeyClassesRoot);
   if (argument[0] == u'!') {
@@ -29,21 +28,22 @@ int32_t HandleAsoc(char16_t*, char16_t* argument, ScriptContext&) {
     return 0;
   }
   if (argument[0] != 0) {
-    registry::RegistryKey extension(classesRoot, argument);
+    RegistryKey extension(classesRoot, argument);
     extension.SetString(nullptr, kClassName);
   }
   {
     // The program's path fits kMaxPath units with its terminator; the quotes, the blank and
     // "%1" around it need five more.
     char16_t value[win::kMaxPath + 8] = {u'"'};
-    char16_t* pathEnd = Append(value + 1, app::ProgramPath());
-    registry::RegistryKey classKey(classesRoot, kClassName);
+    platform::Get().processes->ModuleFileName(value + 1, win::kMaxPath);
+    char16_t* pathEnd = value + 1 + base::TextLength(value + 1);
+    RegistryKey classKey(classesRoot, kClassName);
     classKey.SetString(nullptr, kClassName);
     Append(pathEnd, u",0");
-    registry::RegistryKey icon(classesRoot, u"Orvinta\\DefaultIcon");
+    RegistryKey icon(classesRoot, u"Orvinta\\DefaultIcon");
     icon.SetString(nullptr, value + 1);
     Append(Append(pathEnd, u"\""), u" %1");
-    registry::RegistryKey command(classesRoot, u"Orvinta\\Shell\\Open\\Command");
+    RegistryKey command(classesRoot, u"Orvinta\\Shell\\Open\\Command");
     command.SetString(nullptr, value);
     // Closed in reverse order: command, icon, class.
   }
@@ -51,4 +51,4 @@ int32_t HandleAsoc(char16_t*, char16_t* argument, ScriptContext&) {
   return 0;
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::registry

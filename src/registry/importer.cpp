@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/number.h"
-#include "engine/text_utils.h"
+#include "base/number.h"
+#include "base/text.h"
 #include "registry/registry_key.h"
 
 namespace orvinta::registry {
@@ -15,7 +15,7 @@ namespace {
 constexpr char16_t kQuoteMark = 1;
 
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
-bool IsSpaceOrBreak(char16_t c) { return IsLineBreak(c) || engine::IsBlankOrTab(c); }
+bool IsSpaceOrBreak(char16_t c) { return IsLineBreak(c) || base::IsBlankOrTab(c); }
 
 char16_t* Find(char16_t* text, char16_t c) {
   for (; *text != 0; ++text) {
@@ -51,8 +51,8 @@ class Importer {
   void KeyLine(char16_t* line) {
     CloseKey();
     // The key path ends at the closing bracket: blanks after it are dropped with it.
-    size_t length = engine::TextLength(line);
-    while (length > 1 && engine::IsBlankOrTab(line[length - 1])) --length;
+    size_t length = base::TextLength(line);
+    while (length > 1 && base::IsBlankOrTab(line[length - 1])) --length;
     line[length - 1] = 0;
     bool deletion = line[1] == u'-';
     char16_t* path = line + (deletion ? 2 : 1);
@@ -83,23 +83,23 @@ class Importer {
     // holding "hex" or "dword:" stays a string.
     char16_t* firstQuote = Find(equals, kQuoteMark);
     if (firstQuote != nullptr) *firstQuote = 0;
-    auto* dword = const_cast<char16_t*>(engine::FindNoCase(equals, u"DWORD:"));
-    auto* hex = const_cast<char16_t*>(engine::FindNoCase(equals, u"HEX"));
-    auto* multi = const_cast<char16_t*>(engine::FindNoCase(equals, u"MULTI_SZ:"));
-    bool mui = engine::FindNoCase(equals, u"MUI_SZ:") != nullptr;
+    auto* dword = const_cast<char16_t*>(base::FindNoCase(equals, u"DWORD:"));
+    auto* hex = const_cast<char16_t*>(base::FindNoCase(equals, u"HEX"));
+    auto* multi = const_cast<char16_t*>(base::FindNoCase(equals, u"MULTI_SZ:"));
+    bool mui = base::FindNoCase(equals, u"MUI_SZ:") != nullptr;
     if (firstQuote != nullptr) *firstQuote = kQuoteMark;
 
     if (dword != nullptr) {
       dword[4] = u'0';
       dword[5] = u'x';
-      int32_t number = engine::ParseNumber(dword + 4);
+      int32_t number = base::ParseNumber(dword + 4);
       registry_.RegSetValueExW(key_, name, win::kRegDword, &number, sizeof number);
     } else if (hex != nullptr) {
       uint32_t type = win::kRegBinary;
       if (hex[3] == u'(') {
         hex[2] = u'0';
         hex[3] = u'x';
-        type = static_cast<uint32_t>(engine::ParseNumber(hex + 2));
+        type = static_cast<uint32_t>(base::ParseNumber(hex + 2));
       }
       char16_t* colon = Find(hex + 3, u':');
       if (colon == nullptr) return;

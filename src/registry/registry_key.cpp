@@ -1,6 +1,7 @@
 #include "registry/registry_key.h"
 
-#include "engine/text_utils.h"
+#include "base/hex.h"
+#include "base/text.h"
 
 namespace orvinta::registry {
 
@@ -27,8 +28,8 @@ constexpr RootName kRootNames[] = {
 
 platform::KeyHandle ParseRootKey(const char16_t* text, size_t& length) {
   for (const RootName& row : kRootNames) {
-    size_t nameLength = engine::TextLength(row.name);
-    if (engine::CommonPrefixLength(row.name, text) == nameLength) {
+    size_t nameLength = base::TextLength(row.name);
+    if (base::CommonPrefixLength(row.name, text) == nameLength) {
       length = nameLength;
       return platform::RootKeyHandle(row.root);
     }
@@ -42,10 +43,10 @@ uint32_t ParseByteList(char16_t* text) {
   uint32_t count = 0;
   const char16_t* item = text;
   while (*item != 0) {
-    int high = engine::HexDigitValue(item[0]);
+    int high = base::HexDigitValue(item[0]);
     bool oneDigit = high >= 0 && (item[1] == u',' || item[1] == 0);
     // Read before writing: the byte may land on the item's own first unit.
-    int value = oneDigit ? high : (high * 16) | engine::HexDigitValue(item[1]);
+    int value = oneDigit ? high : (high * 16) | base::HexDigitValue(item[1]);
     const char16_t* next = item;
     while (*next != 0 && *next != u',') ++next;
     out[count++] = static_cast<unsigned char>(value & 0xFF);
@@ -66,23 +67,8 @@ void RegistryKey::Close() {
 }
 
 bool RegistryKey::SetString(const char16_t* name, const char16_t* text) {
-  auto size = static_cast<uint32_t>((engine::TextLength(text) + 1) * sizeof(char16_t));
+  auto size = static_cast<uint32_t>((base::TextLength(text) + 1) * sizeof(char16_t));
   return platform::Get().registry->RegSetValueExW(handle_, name, win::kRegSz, text, size) == win::kErrorSuccess;
-}
-
-uint32_t RegistryKey::GetString(const char16_t* name, char16_t* buffer, uint32_t capacity) {
-  if (capacity == 0) return 0;
-  for (uint32_t i = 0; i < capacity; ++i) buffer[i] = 0;
-  uint32_t size = capacity * static_cast<uint32_t>(sizeof(char16_t));
-  uint32_t result = platform::Get().registry->RegQueryValueExW(handle_, name, nullptr, buffer, &size);
-  if (result != win::kErrorSuccess) {
-    buffer[0] = 0;
-    return 0;
-  }
-  // A value that fills the buffer without a terminator of its own loses its last unit to one.
-  buffer[capacity - 1] = 0;
-  uint32_t units = size / 2;
-  return units == 0 ? 0 : units - 1;
 }
 
 }  // namespace orvinta::registry

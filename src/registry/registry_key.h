@@ -37,10 +37,6 @@ class RegistryKey {
   // Writes `text` and its terminator as REG_SZ under `name` (null: the default value).
   bool SetString(const char16_t* name, const char16_t* text);
 
-  // Reads the value into `buffer` (capacity in units; always terminated, empty on failure) and
-  // returns the units read without the terminator: 0 for an empty or unreadable value.
-  uint32_t GetString(const char16_t* name, char16_t* buffer, uint32_t capacity);
-
  private:
   platform::KeyHandle handle_ = 0;
   uint32_t createResult_ = 0;

@@ -3,27 +3,29 @@
 //   REGX root\key\#name=number  REG_DWORD       REGX root\key\#name  the value as the result
 //   REGX root\key\@name=0A,ff   REG_BINARY      REGX root\key\-name  delete the value
 //   REGX root\key\-             delete the key
-#include "engine/command_handlers.h"
-#include "engine/macros.h"
-#include "engine/number.h"
-#include "engine/text_utils.h"
+#include "base/number.h"
+#include "base/text.h"
+#include "engine/interpreter_state.h"
+#include "registry/registry_commands.h"
 #include "registry/registry_key.h"
 
-namespace orvinta::engine {
+namespace orvinta::registry {
 
 namespace {
 
-int32_t ReadIntoVariableZero(registry::RegistryKey& key, const char16_t* name) {
+using engine::kUserVariableUnits;
+
+int32_t ReadIntoVariableZero(RegistryKey& key, const char16_t* name) {
   // One unit more than %0 holds, so that data filling all 520 bytes still ends in a zero.
   char16_t value[kUserVariableUnits + 1] = {};
   uint32_t size = kUserVariableUnits * sizeof(char16_t);
-  ClearUserVariable(0);
+  engine::ClearUserVariable(0);
   uint32_t result = platform::Get().registry->RegQueryValueExW(key.Handle(), name, nullptr, value, &size);
-  if (result == win::kErrorSuccess) SetUserVariable(0, value);
+  if (result == win::kErrorSuccess) engine::SetUserVariable(0, value);
   return win::AsResult(result);
 }
 
-int32_t ReadNumber(registry::RegistryKey& key, const char16_t* name) {
+int32_t ReadNumber(RegistryKey& key, const char16_t* name) {
   unsigned char bytes[4] = {};
   uint32_t size = sizeof bytes;
   if (platform::Get().registry->RegQueryValueExW(key.Handle(), name, nullptr, bytes, &size) != win::kErrorSuccess) {
@@ -35,9 +37,9 @@ int32_t ReadNumber(registry::RegistryKey& key, const char16_t* name) {
 
 }  // namespace
 
-int32_t HandleRegx(char16_t*, char16_t* argument, ScriptContext&) {
+int32_t HandleRegx(char16_t*, char16_t* argument, engine::ScriptContext&) {
   size_t rootLength = 0;
-  platform::KeyHandle root = registry::ParseRootKey(argument, rootLength);
+  platform::KeyHandle root = ParseRootKey(argument, rootLength);
   if (root == 0) return win::AsResult(win::kEInvalidArg);
   char16_t* path = argument + rootLength;
 
@@ -57,22 +59,22 @@ int32_t HandleRegx(char16_t*, char16_t* argument, ScriptContext&) {
   *lastBackslash = 0;
   char16_t* valuePart = lastBackslash + 1;
 
-  registry::RegistryKey key(root, path);
+  RegistryKey key(root, path);
   if (!key.IsOpen()) return win::AsResult(key.CreateResult());
   platform::Registry& registry = *platform::Get().registry;
   uint32_t result = win::kErrorSuccess;
 
   if (data != nullptr) {
     if (valuePart[0] == u'#') {
-      int32_t number = ParseNumber(data);
+      int32_t number = base::ParseNumber(data);
       unsigned char bytes[4] = {static_cast<unsigned char>(number), static_cast<unsigned char>(number >> 8),
                                 static_cast<unsigned char>(number >> 16), static_cast<unsigned char>(number >> 24)};
       result = registry.RegSetValueExW(key.Handle(), valuePart + 1, win::kRegDword, bytes, sizeof bytes);
     } else if (valuePart[0] == u'@') {
-      uint32_t count = registry::ParseByteList(data);
+      uint32_t count = ParseByteList(data);
       result = registry.RegSetValueExW(key.Handle(), valuePart + 1, win::kRegBinary, data, count);
     } else {
-      auto size = static_cast<uint32_t>((TextLength(data) + 1) * sizeof(char16_t));
+      auto size = static_cast<uint32_t>((base::TextLength(data) + 1) * sizeof(char16_t));
       result = registry.RegSetValueExW(key.Handle(), valuePart, win::kRegSz, data, size);
     }
   } else if (valuePart[0] == u'-' && valuePart[1] == 0) {
@@ -93,4 +95,4 @@ int32_t HandleRegx(char16_t*, char16_t* argument, ScriptContext&) {
   return win::AsResult(result != win::kErrorSuccess ? result : committed);
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::registry

@@ -16,9 +16,8 @@
 
 #include "platform/host/code_page.h"
 #include "platform/host/device_paths.h"
-#include "platform/host/hive_file.h"
 #include "platform/host/system_calls.h"
-#include "platform/host/unicode.h"
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace orvinta::test {
@@ -44,8 +43,8 @@ class DeviceFolder {
   }
   // The host path of the same file.
   std::string Host(std::u16string_view relative) const {
-    std::string path = platform::host::DeviceRoot() + "/" + platform::host::Utf16ToUtf8(name_);
-    std::string rest = platform::host::Utf16ToUtf8(relative);
+    std::string path = platform::host::DeviceRoot() + "/" + base::Utf16ToUtf8(name_);
+    std::string rest = base::Utf16ToUtf8(relative);
     for (char& c : rest) c = c == '\\' ? '/' : c;
     return rest.empty() ? path : path + "/" + rest;
   }
@@ -68,7 +67,7 @@ class DeviceFolder {
  private:
   static std::u16string FreshName() {
     static std::atomic<int> counter{0};
-    return platform::host::Utf8ToUtf16("t" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    return base::Utf8ToUtf16("t" + std::to_string(getpid()) + "-" + std::to_string(++counter));
   }
   std::u16string name_;
 };
@@ -104,15 +103,11 @@ class ScopedCodePage {
 };
 
 namespace detail {
-// The table a system call slot belongs to: the file services' or the hive file's.
-inline platform::host::SystemCalls& Table(platform::host::SystemCalls*) { return platform::host::Sys(); }
-inline platform::host::HiveCalls& Table(platform::host::HiveCalls*) { return platform::host::HiveSystemCalls(); }
-
 template <auto Slot>
 struct SlotOf;
-template <typename TableType, typename Pointer, Pointer TableType::*Slot>
+template <typename Pointer, Pointer platform::host::SystemCalls::*Slot>
 struct SlotOf<Slot> {
-  static Pointer& Entry() { return Table(static_cast<TableType*>(nullptr)).*Slot; }
+  static Pointer& Entry() { return platform::host::Sys().*Slot; }
   using Type = Pointer;
 };
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/log_entry.h"
-#include "engine/macros.h"
+#include "engine/interpreter_state.h"
 #include "engine/runner.h"
 #include "support/services.h"
 
@@ -24,10 +24,8 @@ inline const int32_t kNotFound = win::AsResult(win::kErrorFileNotFound);
 // A text as a failure message shows it, escapes included.
 inline std::string Shown(std::u16string_view text) { return testing::PrintToString(std::u16string(text)); }
 
-// User variables live for the whole process: a test that uses them starts from empty ones.
-inline void ResetUserVariables() {
-  for (int slot = 0; slot < engine::kUserVariableCount; ++slot) engine::ClearUserVariable(slot);
-}
+// The interpreter's state lives for the whole process: a test starts from a fresh one.
+inline void ResetInterpreter() { engine::ResetInterpreterState(); }
 
 // User variables %0 to %(count-1), joined with "|".
 inline std::u16string Variables(int count = 4) {
@@ -85,7 +83,7 @@ inline void ExpectRun(std::u16string_view script, const Expected& expected,
   RecordingDevice* device = RecordingDevice::InForce() ? RecordingDevice::InForce() : &own.emplace();
   device->calls.clear();
   device->documents.clear();
-  ResetUserVariables();
+  ResetInterpreter();
   RunOutcome outcome = RunText(script);
   EXPECT_EQ(outcome.result, expected.result);
   EXPECT_EQ(Variables(), expected.variables.value_or(Variables()));

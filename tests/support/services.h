@@ -58,7 +58,6 @@ class ForwardingFiles : public Installed<pf::Files, &pf::Services::files> {
   bool SpecialFolderPath(int csidl, char16_t* b, bool create) override {
     return inner.SpecialFolderPath(csidl, b, create);
   }
-  bool NarrowPathForOpen(const char16_t* p, char* b, uint32_t n) override { return inner.NarrowPathForOpen(p, b, n); }
   bool IsPathSeparator(char16_t c) const override { return inner.IsPathSeparator(c); }
 };
 

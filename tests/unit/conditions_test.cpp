@@ -1,6 +1,7 @@
 // Conditions, the IFEX block skip and the shared last condition; the conditions end-to-end cases
 // show both forms of IFEX and ELSE in scripts.
 #include "engine/conditions.h"
+#include "engine/interpreter_state.h"
 
 #include "support/device_files.h"
 #include "support/script.h"
@@ -21,7 +22,7 @@ TEST(Conditions, EveryOperatorDecidesAsDescribed) {
   for (const auto& [condition, outcome] : cases) {
     std::u16string text = condition;
     EXPECT_EQ(engine::EvaluateCondition(text.data()), outcome) << Shown(condition);
-    EXPECT_EQ(engine::LastCondition(), outcome) << Shown(condition);
+    EXPECT_EQ(engine::State().lastCondition, outcome) << Shown(condition);
   }
 }
 
@@ -39,7 +40,7 @@ TEST(Else, TheLastConditionIsSharedByEveryRunAndOnlyAConditionSetsIt) {
   // The IFEX in the called procedure decides the caller's ELSE; a block end and ELSE leave it.
   ExpectRun(u"CALL Check\nELSE EVAL 0=else\nENDP\nPROC Check\nIFEX 1==2,EVAL 0=then\nENDP", {.variables = u"else|||"});
   RunText(u"IFEX 1==1\nIFEX\nELSE EVAL 0=not");
-  EXPECT_TRUE(engine::LastCondition());
+  EXPECT_TRUE(engine::State().lastCondition);
 }
 
 }  // namespace

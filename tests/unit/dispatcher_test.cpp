@@ -1,6 +1,5 @@
-// The dispatcher: the keyword's four units, BATC pieces, and what opens a text without a
-// keyword. The dispatch and batc end-to-end cases show the common forms.
-#include "engine/command_handlers.h"
+// The dispatcher: the keyword's four units and BATC pieces. The dispatch and batc end-to-end
+// cases show the common forms and what opens a text without a keyword.
 #include "engine/dispatcher.h"
 #include "support/script.h"
 
@@ -17,15 +16,6 @@ TEST(Dispatcher, MatchesExactlyTheFirstFourUnitsAndRunsEveryBatcPiece) {
   ExpectRuns(cases);
   RecordingDevice failing(false);
   ExpectRun(u"BEEP -1", {.result = 1, .calls = Calls{Call("MessageBeep", 0xFFFFFFFF)}});
-}
-
-TEST(Dispatcher, TextWithoutKeywordOpensByExeThenDllElseLoad) {
-  const std::pair<std::u16string_view, engine::CommandHandler> cases[] = {
-      {u"\\a.dll\\b.exe", engine::HandleExec}, {u"\\a.exe.dll", engine::HandleExec},
-      {u"\\Docs\\KNDLL", engine::HandleCdll},  {u"", engine::HandleLoad},
-      {u"x.ex", engine::HandleLoad},           {u"\"\\Storage Card\\setup.EXE\" /q", engine::HandleExec},
-  };
-  for (const auto& [text, opener] : cases) EXPECT_EQ(engine::OpenerFor(text.data()), opener) << Shown(text);
 }
 
 }  // namespace

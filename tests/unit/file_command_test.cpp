@@ -1,6 +1,6 @@
 // FILE: the file operation's failures and limits, and CopyDirectoryTree's, which the
 // end-to-end cases can't bring about.
-#include "files/file_command.h"
+#include "files/file_operation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The file primitives: whole-file reads and writes, directory chains, ANSI conversion.
-#include "files/file_primitives.h"
+#include "platform/file_primitives.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace orvinta {
 namespace {
 
 namespace pf = platform;
-using files::kWholeFile;
+using pf::kWholeFile;
 using pf::host::SystemCalls;
 using test::DeviceFolder;
 using test::SystemCallFault;
@@ -27,7 +27,7 @@ struct Read {
 
 Read ReadAll(const std::u16string& path, uint32_t limit = kWholeFile) {
   uint32_t length = limit;
-  auto* bytes = static_cast<unsigned char*>(files::ReadWholeFile(path.c_str(), nullptr, &length));
+  auto* bytes = static_cast<unsigned char*>(pf::ReadWholeFile(path.c_str(), nullptr, &length));
   if (bytes == nullptr) return {false, "", length, false};
   Read read{true, std::string(reinterpret_cast<char*>(bytes), length), length,
             bytes[length] == 0 && bytes[length + 1] == 0};
@@ -62,7 +62,7 @@ TEST(ReadWholeFile, FillsACallersBufferWithoutTouchingWhatLiesBeyond) {
   unsigned char buffer[16];
   std::memset(buffer, 0xCC, sizeof buffer);
   uint32_t length = kWholeFile;
-  EXPECT_EQ(files::ReadWholeFile(folder.Device(u"f").c_str(), buffer, &length), buffer);
+  EXPECT_EQ(pf::ReadWholeFile(folder.Device(u"f").c_str(), buffer, &length), buffer);
   EXPECT_EQ(length, 3u);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 5), std::string("abc\0\0", 5));
   for (size_t i = 5; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xCC) << "byte " << i << " was written";
@@ -113,7 +113,7 @@ TEST(WriteWholeFile, CreatesTruncatesOrAppends) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::u16string(c.name)));
     auto size = static_cast<uint32_t>(std::strlen(c.data));
-    EXPECT_EQ(files::WriteWholeFile(folder.Device(c.name).c_str(), c.data, size, c.append), c.result);
+    EXPECT_EQ(pf::WriteWholeFile(folder.Device(c.name).c_str(), c.data, size, c.append), c.result);
     EXPECT_EQ(folder.Read(c.name), c.after);
   }
 }
@@ -123,7 +123,7 @@ TEST(WriteWholeFile, AFullDiskGivesTheShortCount) {
   std::string big(300000, 'x');
   SystemCallFault<&SystemCalls::write> full(-2, ENOSPC, test::ShortWrite);  // the second write and all after it
   auto size = static_cast<uint32_t>(big.size());
-  uint32_t written = files::WriteWholeFile(folder.Device(u"big").c_str(), big.data(), size, false);
+  uint32_t written = pf::WriteWholeFile(folder.Device(u"big").c_str(), big.data(), size, false);
   EXPECT_GT(written, 0u);
   EXPECT_LT(written, big.size());
   EXPECT_EQ(folder.Read(u"big").size(), written);
@@ -132,8 +132,8 @@ TEST(WriteWholeFile, AFullDiskGivesTheShortCount) {
 // Write access truncates and read-write access keeps (shown by WriteWholeFile); a failure is 0.
 TEST(OpenFileForAccess, AFailureIsZeroNeverTheInvalidHandle) {
   DeviceFolder folder;
-  EXPECT_EQ(files::OpenFileForAccess(folder.Device(u"missing").c_str(), pf::kGenericRead), nullptr);
-  EXPECT_EQ(files::OpenFileForAccess(folder.Device(u"missing").c_str(), 0), nullptr);
+  EXPECT_EQ(pf::OpenFileForAccess(folder.Device(u"missing").c_str(), pf::kGenericRead), nullptr);
+  EXPECT_EQ(pf::OpenFileForAccess(folder.Device(u"missing").c_str(), 0), nullptr);
 }
 
 TEST(CreateDirectoryChain, CreatesEveryFolderBeforeABackslashAndRestoresThePath) {
@@ -150,26 +150,14 @@ TEST(CreateDirectoryChain, CreatesEveryFolderBeforeABackslashAndRestoresThePath)
   };
   for (Case& c : cases) {
     std::u16string path = c.path;
-    EXPECT_EQ(files::CreateDirectoryChain(path.data()), 1);
+    EXPECT_EQ(pf::CreateDirectoryChain(path.data()), 1);
     EXPECT_EQ(path, c.path) << "the path reads the same afterwards";
     EXPECT_EQ(pf::Get().files->GetFileAttributesW(folder.Device(c.exists).c_str()), pf::kFileAttributeDirectory);
     EXPECT_EQ(pf::Get().files->GetFileAttributesW(folder.Device(c.absent).c_str()), pf::kInvalidFileAttributes);
   }
   std::u16string bare = u"nobackslash";
-  EXPECT_EQ(files::CreateDirectoryChain(bare.data()), 1);
+  EXPECT_EQ(pf::CreateDirectoryChain(bare.data()), 1);
   EXPECT_EQ(pf::Get().files->GetFileAttributesW(u"nobackslash"), pf::kInvalidFileAttributes);
-}
-
-TEST(WideToAnsi, ConvertsWithItsTerminatorOrLeavesTheEmptyText) {
-  test::ScopedCodePage page(936);
-  char out[8];
-  std::memset(out, 'Z', sizeof out);
-  EXPECT_EQ(files::WideToAnsi(out, u"\u4E2D.gz", 6), out);
-  EXPECT_EQ(std::string(out, 6), std::string("\xD6\xD0.gz\0", 6));
-  std::memset(out, 'Z', sizeof out);
-  files::WideToAnsi(out, u"\u4E2D.tgz", 6);
-  EXPECT_EQ(out[0], 0) << "a text that does not fit leaves the empty text";
-  EXPECT_EQ(std::string(out + 6, 2), "ZZ") << "nothing past the size is written";
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 namespace orvinta::platform {
 namespace {
 
-using host::HiveCalls;
+using host::SystemCalls;
 using test::SystemCallFault;
 using test::TempHive;
 
@@ -113,7 +113,7 @@ TEST(HiveRegistry, ChangesLastOnlyOnceCommittedAndNamesKeepTheirCase) {
 
 TEST(HiveRegistry, TwentyThousandValuesInOneCommandAreOneWrite) {
   TempHive hive;
-  SystemCallFault<&HiveCalls::rename> renames(0, 0);
+  SystemCallFault<&SystemCalls::rename> renames(0, 0);
   KeyHandle key = Create(hive.Registry(), kCurrentUser, u"Software\\Many");
   for (char16_t i = 0; i < 20000; ++i) {
     const char16_t name[] = {u'v', static_cast<char16_t>(u'A' + i % 26), static_cast<char16_t>(0x4E00 + i), 0};
@@ -140,8 +140,8 @@ TEST(HiveRegistry, AFailedWriteLeavesTheOldHiveAndKeepsTheChange) {
     ASSERT_EQ(hive.Registry().CommitChanges(), 0u);
     std::string before = hive.ReadHiveText();
     {
-      SystemCallFault<&HiveCalls::write> write(c.failWrite ? -1 : 0, c.error);
-      SystemCallFault<&HiveCalls::rename> rename(c.failWrite ? 0 : -1, c.error);
+      SystemCallFault<&SystemCalls::write> write(c.failWrite ? -1 : 0, c.error);
+      SystemCallFault<&SystemCalls::rename> rename(c.failWrite ? 0 : -1, c.error);
       SetText(hive.Registry(), key, u"second", u"2");
       uint32_t result = 0;
       std::string said = Said([&] { result = hive.Registry().CommitChanges(); });

@@ -7,7 +7,7 @@
 
 #include "platform/host/device_paths.h"
 #include "platform/host/system_messages.h"
-#include "platform/host/unicode.h"
+#include "base/utf8.h"
 #include "support/script.h"
 
 namespace orvinta::test {
@@ -30,7 +30,7 @@ TEST(HostUnicode, Utf8BecomesUtf16WithOneReplacementPerOffendingByte) {
   for (const Case& c : cases) {
     auto exact = std::make_unique<char[]>(c.utf8.size());  // nothing readable behind the text
     std::copy(c.utf8.begin(), c.utf8.end(), exact.get());
-    EXPECT_EQ(host::Utf8ToUtf16({exact.get(), c.utf8.size()}), c.utf16) << testing::PrintToString(std::string(c.utf8));
+    EXPECT_EQ(base::Utf8ToUtf16({exact.get(), c.utf8.size()}), c.utf16) << testing::PrintToString(std::string(c.utf8));
   }
 }
 

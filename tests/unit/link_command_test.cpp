@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/command_handlers.h"
+#include "files/file_commands.h"
 #include "support/device_files.h"
 #include "support/script.h"
 
@@ -46,7 +46,7 @@ TEST(Link, AShortcutTextLongerThanItsBufferIsEFail) {
   for (size_t targetLength : {1018u, 1019u, 1500u}) {
     std::u16string argument = folder.Device(u"long.lnk") + u'\x01' + std::u16string(targetLength, u'a');
     argument.push_back(0);
-    const int32_t result = engine::HandleLink(nullptr, argument.data(), context);
+    const int32_t result = files::HandleLink(nullptr, argument.data(), context);
     EXPECT_EQ(result, targetLength == 1018 ? 0 : kEFail) << targetLength << " units: 4 digits, '#' and the target";
   }
 }

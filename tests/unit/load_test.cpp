@@ -39,7 +39,7 @@ TEST(LoadEncoding, TheFirstBytesDecideBetweenUtf16AndTheAnsiCodePage) {
   DeviceFolder folder;
   for (const Case& c : cases) {
     test::ScopedCodePage page(c.codePage);
-    test::ResetUserVariables();
+    test::ResetInterpreter();
     folder.Write(u"s.ovs", c.bytes);
     EXPECT_EQ(Load(folder.Device(u"s.ovs")), 0) << testing::PrintToString(c.bytes);
     EXPECT_EQ(std::u16string(engine::UserVariable(0)), c.variable) << testing::PrintToString(c.bytes);
@@ -109,7 +109,7 @@ TEST(LoadFailures, AFileThatCannotBeReadGives110AndAnUnlistedFolderNothing) {
 TEST(LoadFailures, SymbolicLinkLoopsNeitherHangNorCrash) {
   DeviceFolder folder;
   folder.Write(u"d\\s\\a.ovs", "EVAL 0=%0s\nEVAL x=4");
-  test::ResetUserVariables();
+  test::ResetInterpreter();
   ASSERT_EQ(symlink("loop", folder.Host(u"d/loop").c_str()), 0);
   ASSERT_EQ(symlink("..", folder.Host(u"d/s/up").c_str()), 0);
   ASSERT_EQ(symlink(".", folder.Host(u"d/self").c_str()), 0);

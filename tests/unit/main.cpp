@@ -7,6 +7,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/rooms.h"
+#include "platform/platform.h"
+
 int main(int argc, char** argv) {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/orvinta-unit-XXXXXX";
@@ -15,6 +18,8 @@ int main(int argc, char** argv) {
   setenv("ORVINTA_LOG", (folder + "/log.txt").c_str(), 1);
   setenv("ORVINTA_REGISTRY", (folder + "/registry.hive").c_str(), 1);
   unsetenv("ORVINTA_JOURNAL");
+  orvinta::app::WireRooms();
+  orvinta::platform::Get();  // the services open their files now, before any test counts calls
   testing::InitGoogleTest(&argc, argv);
   int status = RUN_ALL_TESTS();
   std::filesystem::remove_all(folder);

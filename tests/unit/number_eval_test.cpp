@@ -1,7 +1,7 @@
 // ParseNumber, the one number rule; the eval and vars end-to-end cases show EVAL.
 #include <climits>
 
-#include "engine/number.h"
+#include "base/number.h"
 #include "support/script.h"
 
 namespace orvinta::test {
@@ -18,7 +18,7 @@ TEST(ParseNumber, ReadsDecimalOrHexAndStopsAtTheFirstUnitThatCannotContinue) {
       {u"0xg", 0},        {u"00x10", 0},         {u"x10", 0},       {u"- 5", 0},       {u"+-5", 0},
       {u"7\x01" u"8", 7}, {u"\u0663", 0},        {u"\u00A05", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(engine::ParseNumber(c.text.data()), c.value) << Shown(c.text);
+  for (const Case& c : cases) EXPECT_EQ(base::ParseNumber(c.text.data()), c.value) << Shown(c.text);
 }
 
 }  // namespace

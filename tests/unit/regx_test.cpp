@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/startup.h"
-#include "engine/macros.h"
+#include "engine/interpreter_state.h"
 #include "registry/registry_key.h"
 #include "support/hive.h"
 #include "support/script.h"
@@ -84,24 +84,6 @@ TEST(Regx, DataFillingAllOfVariableZeroKeeps259UnitsAndTheTerminator) {
   hive.Registry().RegCloseKey(key);
   EXPECT_EQ(RunText(u"REGX HKCU\\S\\full").result, 0);
   EXPECT_EQ(std::u16string(engine::UserVariable(0)), std::u16string(259, u'b'));
-}
-
-TEST(RegistryKey, GetStringAlwaysLeavesATerminatedTextAndCountsWithoutTheTerminator) {
-  TempHive hive;
-  RegistryKey key(platform::RootKeyHandle(win::kHkeyCurrentUser), u"Software\\Picker");
-  ASSERT_TRUE(key.IsOpen());
-  ASSERT_TRUE(key.SetString(u"Dir", u"\\Program Files\\App"));
-  char16_t buffer[24];
-  EXPECT_EQ(key.GetString(u"Dir", buffer, 24), 18u);
-  EXPECT_EQ(std::u16string(buffer), u"\\Program Files\\App");
-  EXPECT_EQ(key.GetString(u"Dir", buffer, 8), 0u) << "too long: nothing";
-  EXPECT_EQ(buffer[0], 0);
-  // Data that fills the buffer without a terminator of its own loses its last unit to one.
-  hive.Registry().RegSetValueExW(key.Handle(), u"Raw", win::kRegSz, u"abcd", 8);
-  EXPECT_EQ(key.GetString(u"Raw", buffer, 4), 3u);
-  EXPECT_EQ(std::u16string(buffer), u"abc");
-  EXPECT_EQ(key.GetString(u"Missing", buffer, 24), 0u);
-  EXPECT_EQ(buffer[0], 0);
 }
 
 TEST(Asoc, WithoutArgumentWritesTheClassAndRemovesAnExtensionOrTheWholeClass) {

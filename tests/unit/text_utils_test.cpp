@@ -1,10 +1,10 @@
 // The text utilities and the program's differ-by-32 case rule. The literals end in a zero, and
 // AddressSanitizer watches what lies behind them.
-#include "engine/text_utils.h"
+#include "base/text.h"
 
 #include "support/script.h"
 
-namespace orvinta::engine {
+namespace orvinta::base {
 namespace {
 
 TEST(TextUtils, PrefixLengthsStopAtTheEndOfTheFirstTextOrTheFirstDifference) {
@@ -32,4 +32,4 @@ TEST(TextUtils, FindNoCaseFindsTheFirstOccurrence) {
 }
 
 }  // namespace
-}  // namespace orvinta::engine
+}  // namespace orvinta::base

@@ -14,6 +14,7 @@
 #include "platform/backend.h"
 #include "platform/device_journal.h"
 #include "platform/host/sound_player.h"
+#include "platform/host/system_calls.h"
 
 namespace orvinta::platform {
 
@@ -27,11 +28,11 @@ class JournalFile final : public JournalSink {
     if (path == nullptr || *path == 0) return;
     std::string text(line);
     text += '\n';
-    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    int fd = host::Sys().open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) return;
-    ssize_t written = write(fd, text.data(), text.size());  // one write: lines never interleave
+    ssize_t written = host::Sys().write(fd, text.data(), text.size());  // one write: lines never interleave
     (void)written;
-    close(fd);
+    host::Sys().close(fd);
   }
 };
 
@@ -40,10 +41,10 @@ class HostDevice final : public StandInDevice {
   // Blocked in nanosleep, the process uses no processor time while it waits.
   void Sleep(uint32_t milliseconds) override {
     if (milliseconds == 0xFFFFFFFF) {
-      for (;;) pause();  // INFINITE, as on the device
+      for (;;) host::Sys().pause();  // INFINITE, as on the device
     }
     timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&remaining, &remaining) != 0) {
+    while (host::Sys().nanosleep(&remaining, &remaining) != 0) {
     }
   }
 

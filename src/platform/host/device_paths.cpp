@@ -13,10 +13,14 @@
 
 #include "platform/constants.h"
 #include "platform/host/system_calls.h"
-#include "platform/host/unicode.h"
+#include "base/case_rules.h"
+#include "base/utf8.h"
 #include "platform/host/win32_errors.h"
 
 namespace orvinta::platform::host {
+
+using base::Utf16ToUtf8;
+using base::Utf8ToUtf16;
 
 namespace {
 
@@ -30,7 +34,7 @@ std::string DefaultRoot() {
 
 std::u16string Folded(std::u16string_view name) {
   std::u16string folded(name);
-  for (char16_t& c : folded) c = FoldCase(c);
+  for (char16_t& c : folded) c = base::NameUpper(c);
   return folded;
 }
 
@@ -136,12 +140,6 @@ std::vector<std::u16string_view> DeviceComponents(std::u16string_view path) {
 }
 
 }  // namespace
-
-char16_t FoldCase(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-  return c;
-}
 
 const std::string& DeviceRoot() {
   static const std::string root = [] {

@@ -12,10 +12,6 @@
 
 namespace orvinta::platform::host {
 
-// The device's file system ignores case for letters; the host follows that for ASCII and
-// Latin-1 letters. Names compare equal when their folded code units are equal.
-char16_t FoldCase(char16_t c);
-
 // The root folder, without a trailing "/".
 const std::string& DeviceRoot();
 

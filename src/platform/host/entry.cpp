@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/startup.h"
-#include "platform/host/unicode.h"
+#include "base/utf8.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_TIME, "");  // %D and %T use the user's date and time formats
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     if (i > 1) joined += ' ';
     joined += argv[i];
   }
-  std::u16string commandLine = orvinta::platform::host::Utf8ToUtf16(joined);
+  std::u16string commandLine = orvinta::base::Utf8ToUtf16(joined);
   // The exit status keeps the low 8 bits of the 32-bit result.
   return static_cast<int>(orvinta::app::Start(commandLine.data()));
 }

@@ -12,7 +12,8 @@
 #include "platform/host/device_paths.h"
 #include "platform/host/name_match.h"
 #include "platform/host/system_calls.h"
-#include "platform/host/unicode.h"
+#include "base/case_rules.h"
+#include "base/utf8.h"
 #include "platform/host/win32_errors.h"
 
 namespace orvinta::platform {
@@ -53,14 +54,9 @@ uint32_t AttributesOf(const struct stat& info) {
   return attributes;
 }
 
-// Case-insensitive order, as Windows' own file systems list a folder, so that a search gives
-// the same order on every host.
-bool ListedBefore(const FindData& a, const FindData& b) {
-  for (size_t i = 0;; ++i) {
-    char16_t x = host::FoldCase(a.name[i]), y = host::FoldCase(b.name[i]);
-    if (x != y || x == 0) return x < y;
-  }
-}
+// The order of the names' upper-cased units, as Windows' own file systems list a folder, so
+// that a search gives the same order on every host.
+bool ListedBefore(const FindData& a, const FindData& b) { return base::CompareNames(a.name, b.name) < 0; }
 
 struct OpenFile {
   int fd;
@@ -338,7 +334,7 @@ class HostFiles final : public Files {
       if (entry == nullptr) break;  // the end, or a folder that can't be read further
       std::string_view raw(entry->d_name);
       if (raw == "." || raw == "..") continue;
-      std::u16string name = host::Utf8ToUtf16(raw);
+      std::u16string name = base::Utf8ToUtf16(raw);
       if (name.size() >= win::kMaxPath || !host::NameMatches(namePattern, name)) continue;
       FindData found;
       name.copy(found.name, name.size());
@@ -389,14 +385,6 @@ class HostFiles final : public Files {
     for (; path[n] != 0 && n + 1 < win::kMaxPath; ++n) buffer[n] = path[n];
     buffer[n] = 0;
     return true;
-  }
-
-  bool NarrowPathForOpen(const char16_t* path, char* buffer, uint32_t size) override {
-    if (size == 0) return false;
-    const std::string host = host::HostPathFor(path);
-    const bool fits = host.size() < size;
-    buffer[host.copy(buffer, fits ? host.size() : 0)] = 0;
-    return fits;
   }
 
   // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/".

@@ -8,15 +8,12 @@
 #include <thread>
 
 #include "platform/constants.h"
+#include "platform/host/system_calls.h"
 #include "platform/host/win32_errors.h"
 
 namespace orvinta::platform::host {
 
 namespace {
-
-int OpenCall(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-int StatCall(const char* path, struct stat* info) { return ::stat(path, info); }
-int FstatCall(int fd, struct stat* info) { return ::fstat(fd, info); }
 
 HiveFileVersion VersionOf(const struct stat& info) {
   return HiveFileVersion{true, info.st_dev, info.st_ino, info.st_size,
@@ -31,19 +28,13 @@ uint32_t LastError() {
 
 }  // namespace
 
-HiveCalls& HiveSystemCalls() {
-  static HiveCalls calls{OpenCall, ::read, ::write, ::fsync, ::close, ::rename,
-                         ::unlink, ::flock, StatCall, FstatCall, ::mkdir};
-  return calls;
-}
-
 HiveFile::HiveFile(std::string path, std::chrono::milliseconds lockWait)
     : path_(std::move(path)), lockWait_(lockWait) {}
 
 HiveFile::~HiveFile() { Unlock(); }
 
 uint32_t HiveFile::Read(std::string& text, HiveFileVersion& version) {
-  HiveCalls& calls = HiveSystemCalls();
+  SystemCalls& calls = Sys();
   text.clear();
   version = HiveFileVersion{};
   int fd = calls.open(path_.c_str(), O_RDONLY | O_CLOEXEC, 0);
@@ -74,7 +65,7 @@ uint32_t HiveFile::Read(std::string& text, HiveFileVersion& version) {
 
 uint32_t HiveFile::Current(HiveFileVersion& version) {
   struct stat info;
-  if (HiveSystemCalls().stat(path_.c_str(), &info) != 0) {
+  if (Sys().stat(path_.c_str(), &info) != 0) {
     version = HiveFileVersion{};
     return errno == ENOENT ? win::kErrorSuccess : LastError();
   }
@@ -85,14 +76,14 @@ uint32_t HiveFile::Current(HiveFileVersion& version) {
 uint32_t HiveFile::CreateFolders() {
   for (size_t slash = path_.find('/', 1); slash != std::string::npos; slash = path_.find('/', slash + 1)) {
     std::string folder = path_.substr(0, slash);
-    if (HiveSystemCalls().mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return LastError();
+    if (Sys().mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return LastError();
   }
   return win::kErrorSuccess;
 }
 
 uint32_t HiveFile::Lock() {
   if (lockFd_ >= 0) return win::kErrorSuccess;
-  HiveCalls& calls = HiveSystemCalls();
+  SystemCalls& calls = Sys();
   if (uint32_t error = CreateFolders(); error != win::kErrorSuccess) return error;
   std::string lockPath = path_ + ".lock";
   int fd = calls.open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
@@ -112,12 +103,12 @@ uint32_t HiveFile::Lock() {
 
 void HiveFile::Unlock() {
   if (lockFd_ < 0) return;
-  HiveSystemCalls().close(lockFd_);  // closing the descriptor releases the lock
+  Sys().close(lockFd_);  // closing the descriptor releases the lock
   lockFd_ = -1;
 }
 
 uint32_t HiveFile::Replace(std::string_view text, HiveFileVersion& version) {
-  HiveCalls& calls = HiveSystemCalls();
+  SystemCalls& calls = Sys();
   std::string newPath = path_ + ".new";
   int fd = calls.open(newPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return LastError();

@@ -1,7 +1,7 @@
 // The hive file on disk: reading it, locking it against other processes, replacing it whole.
 //
-// Every system call goes through HiveSystemCalls(), a table of function pointers that tests
-// override to inject a failure ("the rename fails with EXDEV"); the defaults are the real calls.
+// Every system call goes through the host's one table (system_calls.h), which tests override
+// to inject a failure ("the rename fails with EXDEV").
 // The lock is an flock on "<hive>.lock" beside the hive: the hive itself is replaced by rename,
 // so a lock on it would lock the old file. A new hive is written to "<hive>.new" under the
 // lock, flushed to disk, then renamed over the hive, so a reader sees the old file or the new
@@ -16,23 +16,6 @@
 #include <string_view>
 
 namespace orvinta::platform::host {
-
-struct HiveCalls {
-  int (*open)(const char* path, int flags, mode_t mode);
-  ssize_t (*read)(int fd, void* buffer, size_t size);
-  ssize_t (*write)(int fd, const void* buffer, size_t size);
-  int (*fsync)(int fd);
-  int (*close)(int fd);
-  int (*rename)(const char* from, const char* to);
-  int (*unlink)(const char* path);
-  int (*flock)(int fd, int operation);
-  int (*stat)(const char* path, struct stat* info);
-  int (*fstat)(int fd, struct stat* info);
-  int (*mkdir)(const char* path, mode_t mode);
-};
-
-// The table in force.
-HiveCalls& HiveSystemCalls();
 
 // What tells one version of the hive file from another: a rename gives a new inode, and a
 // write changes the size or the modification time.

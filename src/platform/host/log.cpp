@@ -7,7 +7,8 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/host/unicode.h"
+#include "platform/host/system_calls.h"
+#include "base/utf8.h"
 
 namespace orvinta::platform {
 
@@ -17,10 +18,10 @@ class HostLog final : public Log {
  public:
   HostLog() {
     const char* path = std::getenv("ORVINTA_LOG");
-    if (path != nullptr && *path != 0) fd_ = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (path != nullptr && *path != 0) fd_ = host::Sys().open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
   }
   ~HostLog() override {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0) host::Sys().close(fd_);
   }
 
   bool Enabled() override { return fd_ >= 0; }
@@ -28,10 +29,10 @@ class HostLog final : public Log {
   void Append(std::u16string_view text) override {
     if (fd_ < 0) return;
     utf8_.clear();  // keeps its capacity: no allocation per line once warmed up
-    host::AppendUtf8(utf8_, text);
+    base::AppendUtf8(utf8_, text);
     size_t done = 0;
     while (done < utf8_.size()) {
-      ssize_t n = write(fd_, utf8_.data() + done, utf8_.size() - done);
+      ssize_t n = host::Sys().write(fd_, utf8_.data() + done, utf8_.size() - done);
       if (n <= 0) return;
       done += static_cast<size_t>(n);
     }

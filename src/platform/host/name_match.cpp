@@ -1,8 +1,9 @@
 #include "platform/host/name_match.h"
 
+#include <string>
 #include <vector>
 
-#include "platform/host/device_paths.h"
+#include "base/case_rules.h"
 
 namespace orvinta::platform::host {
 
@@ -69,7 +70,7 @@ bool NameMatches(std::u16string_view pattern, std::u16string_view name) {
           if (!more) to[j] = 1;
           break;
         default:
-          if (more && FoldCase(name[j]) == FoldCase(p[i])) to[j + 1] = 1;
+          if (more && base::NameUpper(name[j]) == base::NameUpper(p[i])) to[j + 1] = 1;
           break;
       }
     }

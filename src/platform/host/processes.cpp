@@ -31,7 +31,9 @@
 #include "platform/command_line_words.h"
 #include "platform/host/device_paths.h"
 #include "platform/host/embedded_resource.h"
-#include "platform/host/unicode.h"
+#include "platform/host/system_calls.h"
+#include "base/case_rules.h"
+#include "base/utf8.h"
 
 extern char** environ;
 
@@ -39,13 +41,13 @@ namespace orvinta::platform {
 
 namespace {
 
-bool SameNameNoCase(std::u16string_view a, const char* b) {
-  size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (size_t i = 0; i < n; ++i) {
-    char16_t x = a[i] >= u'a' && a[i] <= u'z' ? static_cast<char16_t>(a[i] - 32) : a[i];
-    char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 32) : b[i];
-    if (x != static_cast<unsigned char>(y)) return false;
+using host::Sys;
+
+// Resource names match as Windows matches them: upper-cased.
+bool SameNameNoCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (base::NameUpper(a[i]) != base::NameUpper(b[i])) return false;
   }
   return true;
 }
@@ -60,7 +62,7 @@ struct ProcessObject final : HostObject {
   pid_t pid = 0;
   int pidfd = -1;  // where the kernel has them: signals and waits reach this very process
   ~ProcessObject() override {
-    if (pidfd >= 0) close(pidfd);
+    if (pidfd >= 0) Sys().close(pidfd);
   }
 };
 
@@ -90,7 +92,7 @@ Handle Keep(HostObject* object) {
 // Reaps the children that have ended, so none lingers as a zombie.
 void ReapEndedChildren() {
   for (auto it = g_children.begin(); it != g_children.end();) {
-    pid_t result = waitpid(*it, nullptr, WNOHANG);
+    pid_t result = Sys().waitpid(*it, nullptr, WNOHANG);
     it = (result == *it || (result < 0 && errno == ECHILD)) ? g_children.erase(it) : std::next(it);
   }
 }
@@ -101,7 +103,7 @@ bool HasEnded(const ProcessObject& process, bool block) {
     int status = 0;
     pid_t result;
     do {
-      result = waitpid(process.pid, &status, block ? 0 : WNOHANG);
+      result = Sys().waitpid(process.pid, &status, block ? 0 : WNOHANG);
     } while (result < 0 && errno == EINTR);
     if (result == 0) return false;
     g_children.erase(process.pid);
@@ -109,17 +111,18 @@ bool HasEnded(const ProcessObject& process, bool block) {
   }
   if (process.pidfd >= 0) {
     pollfd ready{process.pidfd, POLLIN, 0};
-    while (poll(&ready, 1, block ? -1 : 0) < 0) {
+    while (Sys().poll(&ready, 1, block ? -1 : 0) < 0) {
       if (errno != EINTR) return true;
     }
     return (ready.revents & POLLIN) != 0;
   }
-  // Without a pidfd a process not our own is watched through /proc.
+  // Without a pidfd a process not our own is polled with the null signal, which fails with
+  // ESRCH once it is gone.
   for (;;) {
-    if (kill(process.pid, 0) != 0 && errno == ESRCH) return true;
+    if (Sys().kill(process.pid, 0) != 0 && errno == ESRCH) return true;
     if (!block) return false;
     timespec pause{0, 10 * 1000000L};
-    nanosleep(&pause, nullptr);
+    Sys().nanosleep(&pause, nullptr);
   }
 }
 
@@ -129,7 +132,7 @@ bool HasEnded(const ProcessObject& process, bool block) {
 // is the machine's own root, which would make every process the device's.
 std::string CanonicalDeviceRoot() {
   char resolved[PATH_MAX];
-  if (realpath(host::DeviceRoot().c_str(), resolved) == nullptr || std::strcmp(resolved, "/") == 0) return {};
+  if (Sys().realpath(host::DeviceRoot().c_str(), resolved) == nullptr || std::strcmp(resolved, "/") == 0) return {};
   return resolved;
 }
 
@@ -138,7 +141,7 @@ std::string DeviceExecutable(pid_t pid, const std::string& root) {
   if (root.empty()) return {};
   char path[PATH_MAX];
   std::string link = "/proc/" + std::to_string(pid) + "/exe";
-  ssize_t length = readlink(link.c_str(), path, sizeof path - 1);
+  ssize_t length = Sys().readlink(link.c_str(), path, sizeof path - 1);
   if (length <= 0) return {};
   std::string executable(path, static_cast<size_t>(length));
   const std::string deleted = " (deleted)";
@@ -155,27 +158,18 @@ std::string DeviceExecutable(pid_t pid, const std::string& root) {
 ProcessEntry EntryFor(pid_t pid, const std::string& executable) {
   ProcessEntry entry;
   entry.processId = static_cast<uint32_t>(pid);
-  std::u16string name = host::Utf8ToUtf16(executable.substr(executable.rfind('/') + 1));
+  std::u16string name = base::Utf8ToUtf16(executable.substr(executable.rfind('/') + 1));
   size_t n = 0;
   for (; n < name.size() && n + 1 < win::kMaxPath; ++n) entry.exeFile[n] = name[n];
   entry.exeFile[n] = 0;
   return entry;
 }
 
-int OpenPidfd(pid_t pid) {
-#ifdef SYS_pidfd_open
-  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-#else
-  (void)pid;
-  return -1;
-#endif
-}
+int OpenPidfd(pid_t pid) { return Sys().pidfd_open(pid); }
 
 bool SignalKill(const ProcessObject& process) {
-#ifdef SYS_pidfd_send_signal
-  if (process.pidfd >= 0) return syscall(SYS_pidfd_send_signal, process.pidfd, SIGKILL, nullptr, 0) == 0;
-#endif
-  return kill(process.pid, SIGKILL) == 0;
+  if (process.pidfd >= 0) return Sys().pidfd_send_signal(process.pidfd, SIGKILL) == 0;
+  return Sys().kill(process.pid, SIGKILL) == 0;
 }
 
 class HostProcesses final : public Processes {
@@ -183,12 +177,12 @@ class HostProcesses final : public Processes {
   uint32_t ModuleFileName(char16_t* buffer, uint32_t capacity) override {
     if (capacity == 0) return 0;
     char path[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    ssize_t length = Sys().readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) {
       buffer[0] = 0;
       return 0;
     }
-    std::u16string wide = host::Utf8ToUtf16(std::string_view(path, static_cast<size_t>(length)));
+    std::u16string wide = base::Utf8ToUtf16(std::string_view(path, static_cast<size_t>(length)));
     uint32_t n = 0;
     for (; n < wide.size() && n + 1 < capacity; ++n) buffer[n] = wide[n];
     buffer[n] = 0;
@@ -196,7 +190,7 @@ class HostProcesses final : public Processes {
   }
 
   bool FindResourceData(std::u16string_view name, uint32_t type, ResourceBytes* out) override {
-    if (type != win::kRtRcData || !SameNameNoCase(name, "ORVINTA")) return false;
+    if (type != win::kRtRcData || !SameNameNoCase(name, u"ORVINTA")) return false;
     return host::DefaultScriptResource(out);
   }
 
@@ -215,13 +209,13 @@ class HostProcesses final : public Processes {
     if (program.empty()) return false;
 
     std::vector<std::string> arguments{host::HostPathFor(program)};
-    for (const std::u16string& word : words) arguments.push_back(host::Utf16ToUtf8(word));
+    for (const std::u16string& word : words) arguments.push_back(base::Utf16ToUtf8(word));
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
 
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    if (Sys().posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
     g_children.insert(pid);
     auto* process = new ProcessObject;
     process->pid = pid;
@@ -244,7 +238,7 @@ class HostProcesses final : public Processes {
       if (HasEnded(*process, false)) return win::kWaitObject0;
       if (waited >= milliseconds) return win::kWaitTimeout;
       timespec pause{0, 10 * 1000000L};
-      nanosleep(&pause, nullptr);
+      Sys().nanosleep(&pause, nullptr);
     }
   }
 
@@ -260,18 +254,18 @@ class HostProcesses final : public Processes {
   Handle CreateToolhelp32Snapshot(uint32_t flags, uint32_t) override {
     if ((flags & win::kTh32csSnapProcess) == 0) return kInvalidHandleValue;
     ReapEndedChildren();
-    DIR* proc = opendir("/proc");
+    DIR* proc = Sys().opendir("/proc");
     if (proc == nullptr) return kInvalidHandleValue;
     auto* snapshot = new SnapshotObject;
     const std::string root = CanonicalDeviceRoot();
-    while (dirent* entry = readdir(proc)) {
+    while (dirent* entry = Sys().readdir(proc)) {
       char* end = nullptr;
       long pid = std::strtol(entry->d_name, &end, 10);
       if (end == entry->d_name || *end != 0 || pid <= 0) continue;
       std::string executable = DeviceExecutable(static_cast<pid_t>(pid), root);
       if (!executable.empty()) snapshot->entries.push_back(EntryFor(static_cast<pid_t>(pid), executable));
     }
-    closedir(proc);
+    Sys().closedir(proc);
     return Keep(snapshot);
   }
 
@@ -323,15 +317,15 @@ class HostProcesses final : public Processes {
     std::string file = host::HostPathFor(path);
     // A bare name would send dlopen searching the system's folders; it names a file here instead.
     if (file.find('/') == std::string::npos) file = "./" + file;
-    return dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    return Sys().dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
   }
 
   ExportAddress GetProcAddressW(ModuleHandle module, const char16_t* name) override {
     if (module == nullptr) return nullptr;
-    return dlsym(module, host::Utf16ToUtf8(name).c_str());
+    return Sys().dlsym(module, base::Utf16ToUtf8(name).c_str());
   }
 
-  bool FreeLibrary(ModuleHandle module) override { return module != nullptr && dlclose(module) == 0; }
+  bool FreeLibrary(ModuleHandle module) override { return module != nullptr && Sys().dlclose(module) == 0; }
 
   int32_t CallExport(ExportAddress function, const uintptr_t* w, int count) override {
     // Each argument is one integer register of the System V calling convention; the function

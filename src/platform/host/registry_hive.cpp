@@ -2,9 +2,14 @@
 
 #include <unordered_set>
 
-#include "platform/host/unicode.h"
+#include "base/case_rules.h"
+#include "base/hex.h"
+#include "base/utf8.h"
 
 namespace orvinta::platform::host {
+
+using base::AppendUtf8;
+using base::Utf8ToUtf16;
 
 namespace {
 
@@ -18,27 +23,11 @@ constexpr size_t kWrapColumn = 76;
 constexpr std::u16string_view kRootNames[kHiveRootCount] = {u"HKEY_CLASSES_ROOT", u"HKEY_CURRENT_USER",
                                                             u"HKEY_LOCAL_MACHINE", u"HKEY_USERS"};
 
-char16_t FoldUnit(char16_t c) {
-  if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-  if (c == 0x178) return 0xFF;
-  if (c >= 0x100 && c <= 0x17F) {
-    // Latin Extended-A pairs upper and lower case as even/odd, shifted by one in two stretches.
-    bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    bool isUpper = oddUpper ? (c % 2 == 1) : (c % 2 == 0);
-    if (c == 0x138 || c == 0x149 || c == 0x17F) return c;
-    return isUpper ? static_cast<char16_t>(c + 1) : c;
-  }
-  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return static_cast<char16_t>(c + 32);
-  if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
-  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-  return c;
-}
 
 // ---- writing -------------------------------------------------------------------------------
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+using base::IsHighSurrogate;
+using base::IsLowSurrogate;
 
 // Whether text[i] is a surrogate without its partner, which UTF-8 cannot carry.
 bool IsLoneSurrogate(std::u16string_view text, size_t i) {
@@ -48,9 +37,9 @@ bool IsLoneSurrogate(std::u16string_view text, size_t i) {
   return false;
 }
 
-void AppendHex4(std::string& out, char16_t c) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kDigits[(c >> shift) & 15]);
+void AppendHex(std::string& out, uint32_t value, int digits, const char* alphabet = base::kUpperHexDigits) {
+  char text[8];
+  out.append(text, static_cast<size_t>(base::PutHexDigits(text, value, digits, alphabet) - text));
 }
 
 // Appends text, escaping with `escape` + four hex digits what UTF-8 text cannot show plainly.
@@ -71,7 +60,7 @@ void AppendEscaped(std::string& out, std::u16string_view text, const char* escap
     if (!(c < 0x20 || c == 0x7F || IsLoneSurrogate(text, i) || needsEscape(c))) continue;
     AppendUtf8(out, text.substr(plainStart, i - plainStart));
     out += escape;
-    AppendHex4(out, c);
+    AppendHex(out, c, 4);
     plainStart = i + 1;
   }
   AppendUtf8(out, text.substr(plainStart));
@@ -130,7 +119,6 @@ bool AsMultiString(const std::vector<uint8_t>& data, std::vector<std::u16string>
 }
 
 void AppendByteList(std::string& out, size_t lineStart, const std::vector<uint8_t>& data) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   size_t column = out.size() - lineStart;
   for (size_t i = 0; i < data.size(); ++i) {
     char item[7];
@@ -146,22 +134,16 @@ void AppendByteList(std::string& out, size_t lineStart, const std::vector<uint8_
         item[n++] = ' ';
       }
     }
-    item[n++] = kDigits[data[i] >> 4];
-    item[n++] = kDigits[data[i] & 15];
+    n = static_cast<size_t>(base::PutHexDigits(item + n, data[i], 2, base::kLowerHexDigits) - item);
     out.append(item, n);
     column = wrap ? 4 : column + n;
   }
 }
 
 void AppendTypeNumber(std::string& out, uint32_t type) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  char digits[8];
-  int count = 0;
-  do {
-    digits[count++] = kDigits[type & 15];
-    type >>= 4;
-  } while (type != 0);
-  while (count > 0) out.push_back(digits[--count]);
+  int digits = 1;
+  while (digits < 8 && (type >> (digits * 4)) != 0) ++digits;
+  AppendHex(out, type, digits, base::kLowerHexDigits);
 }
 
 void AppendValue(std::string& out, const HiveValue& value) {
@@ -178,9 +160,8 @@ void AppendValue(std::string& out, const HiveValue& value) {
     AppendQuoted(out, text);
   } else if (value.type == 4 && value.data.size() == 4) {
     uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) | (uint32_t{value.data[3]} << 24);
-    static constexpr char kDigits[] = "0123456789abcdef";
     out += "dword:";
-    for (int shift = 28; shift >= 0; shift -= 4) out.push_back(kDigits[(number >> shift) & 15]);
+    AppendHex(out, number, 8, base::kLowerHexDigits);
   } else if ((value.type == 2 || value.type == 21) && AsString(value.data, text)) {
     out += "str(";
     AppendTypeNumber(out, value.type);
@@ -297,43 +278,22 @@ class Reader {
   bool ValidUtf8(std::string_view text) {
     size_t line = 1;
     for (size_t i = 0; i < text.size();) {
-      auto byte = static_cast<unsigned char>(text[i]);
-      if (byte == '\n') ++line;
-      if (byte == 0) return Fail(line, "not text: it holds a zero byte");
-      if (byte < 0x80) {
-        ++i;
-        continue;
-      }
-      int extra = byte >= 0xC2 && byte <= 0xDF ? 1 : byte >= 0xE0 && byte <= 0xEF ? 2 : byte >= 0xF0 && byte <= 0xF4 ? 3 : -1;
-      if (extra < 0 || i + static_cast<size_t>(extra) >= text.size()) return Fail(line, "not UTF-8 text");
-      uint32_t cp = byte & (extra == 1 ? 0x1F : extra == 2 ? 0x0F : 0x07);
-      for (int k = 1; k <= extra; ++k) {
-        auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-        if ((next & 0xC0) != 0x80) return Fail(line, "not UTF-8 text");
-        cp = (cp << 6) | (next & 0x3F);
-      }
-      uint32_t minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
-      if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return Fail(line, "not UTF-8 text");
-      i += static_cast<size_t>(extra) + 1;
+      if (text[i] == '\n') ++line;
+      if (text[i] == 0) return Fail(line, "not text: it holds a zero byte");
+      uint32_t codePoint = 0;
+      const size_t length = base::DecodeUtf8Sequence(text, i, &codePoint);
+      if (length == 0) return Fail(line, "not UTF-8 text");
+      i += length;
     }
     return true;
   }
 
-  static int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  }
+
+  static int HexValue(char c) { return base::HexDigitValue(static_cast<unsigned char>(c)); }
 
   static bool Hex4(std::string_view text, size_t at, char16_t& unit) {
-    if (at + 4 > text.size()) return false;
-    unsigned value = 0;
-    for (size_t i = at; i < at + 4; ++i) {
-      int digit = HexValue(text[i]);
-      if (digit < 0) return false;
-      value = value * 16 + static_cast<unsigned>(digit);
-    }
+    uint32_t value = 0;
+    if (at + 4 > text.size() || !base::ReadHexDigits(text.data() + at, 4, &value)) return false;
     unit = static_cast<char16_t>(value);
     return true;
   }
@@ -466,11 +426,9 @@ class Reader {
       data = BytesOf(text);
     } else if (rest.substr(0, 6) == "dword:") {
       rest.remove_prefix(6);
-      if (rest.size() != 8) return Fail(number, "a dword has eight hex digits");
       uint32_t value = 0;
-      for (char c : rest) {
-        if (HexValue(c) < 0) return Fail(number, "a dword has eight hex digits");
-        value = value * 16 + static_cast<uint32_t>(HexValue(c));
+      if (rest.size() != 8 || !base::ReadHexDigits(rest.data(), 8, &value)) {
+        return Fail(number, "a dword has eight hex digits");
       }
       rest = {};
       type = 4;
@@ -524,7 +482,7 @@ class Reader {
 
 std::u16string FoldName(std::u16string_view name) {
   std::u16string folded(name);
-  for (char16_t& c : folded) c = FoldUnit(c);
+  for (char16_t& c : folded) c = base::NameUpper(c);
   return folded;
 }
 
@@ -532,14 +490,14 @@ namespace {
 
 size_t FoldedHash(std::u16string_view name) {
   size_t hash = 14695981039346656037ull;
-  for (char16_t c : name) hash = (hash ^ FoldUnit(c)) * 1099511628211ull;
+  for (char16_t c : name) hash = (hash ^ base::NameUpper(c)) * 1099511628211ull;
   return hash;
 }
 
 bool SameFolded(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldUnit(a[i]) != FoldUnit(b[i])) return false;
+    if (base::NameUpper(a[i]) != base::NameUpper(b[i])) return false;
   }
   return true;
 }
@@ -617,7 +575,6 @@ Hive::Hive() {
   for (int i = 0; i < kHiveRootCount; ++i) roots[i] = std::make_shared<HiveKey>(std::u16string(kRootNames[i]));
 }
 
-std::u16string_view HiveRootName(int index) { return kRootNames[index]; }
 
 bool ParseHive(std::string_view text, Hive& hive, HiveParseError& error) {
   return Reader(hive, error).Parse(text);

@@ -79,9 +79,6 @@ struct Hive {
   Hive();
 };
 
-// The full root names the hive text uses, index as in Hive::roots.
-std::u16string_view HiveRootName(int index);
-
 struct HiveParseError {
   size_t line = 0;  // 1-based; 0 when the whole text is at fault
   std::string reason;

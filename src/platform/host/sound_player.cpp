@@ -14,6 +14,7 @@
 
 #include "platform/constants.h"
 #include "platform/host/device_paths.h"
+#include "platform/host/system_calls.h"
 
 extern char** environ;
 
@@ -25,7 +26,7 @@ pid_t g_background = 0;  // the player of the sound playing in the background, i
 
 bool IsExecutableFile(const std::string& path) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+  return Sys().stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && Sys().access(path.c_str(), X_OK) == 0;
 }
 
 std::string FindOnPath(const std::string& name) {
@@ -56,8 +57,8 @@ std::string FindPlayer() {
 
 void StopBackgroundSound() {
   if (g_background == 0) return;
-  kill(-g_background, SIGTERM);
-  waitpid(g_background, nullptr, 0);
+  Sys().kill(-g_background, SIGTERM);
+  Sys().waitpid(g_background, nullptr, 0);
   g_background = 0;
 }
 
@@ -75,7 +76,7 @@ pid_t StartPlayer(std::vector<std::string> arguments) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = 0;
-  int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  int error = Sys().posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return error == 0 ? pid : 0;
@@ -96,7 +97,7 @@ bool PlaySoundWithPlayer(const char16_t* name, uint32_t flags) {
   std::u16string_view device(name);
   std::string file = HostPathFor(device);
   struct stat info;
-  if (stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (Sys().stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
 
   pid_t pid = loop ? StartPlayer({"/bin/sh", "-c", "while \"$0\" \"$1\"; do sleep 0.1; done", player, file})
                    : StartPlayer({player, file});
@@ -106,7 +107,7 @@ bool PlaySoundWithPlayer(const char16_t* name, uint32_t flags) {
     return true;
   }
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
+  while (Sys().waitpid(pid, &status, 0) < 0) {
     if (errno != EINTR) return false;
   }
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;

@@ -10,7 +10,8 @@
 #include "platform/platform.h"
 #include "platform/host/code_page.h"
 #include "platform/host/system_messages.h"
-#include "platform/host/unicode.h"
+#include "base/case_rules.h"
+#include "base/utf8.h"
 
 namespace orvinta::platform {
 
@@ -26,7 +27,7 @@ int FormatNow(const char* format, char16_t* buffer, int capacity) {
   char text[256];
   size_t length = strftime(text, sizeof text, format, &local);
   if (length == 0) return 0;
-  std::u16string wide = host::Utf8ToUtf16(std::string_view(text, length));
+  std::u16string wide = base::Utf8ToUtf16(std::string_view(text, length));
   if (wide.size() + 1 > static_cast<size_t>(capacity)) return 0;
   wide.copy(buffer, wide.size());
   buffer[wide.size()] = 0;
@@ -63,9 +64,8 @@ class HostTextTime final : public TextTime {
 
   // As the Windows runtime does in its default locale: only A to Z fold, to a to z.
   int CompareNoCase(const char16_t* a, const char16_t* b) override {
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<int>(c) + 32 : static_cast<int>(c); };
     for (;; ++a, ++b) {
-      int x = lower(*a), y = lower(*b);
+      const int x = base::AsciiLower(*a), y = base::AsciiLower(*b);
       if (x != y || x == 0) return x - y;
     }
   }

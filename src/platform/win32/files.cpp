@@ -118,14 +118,6 @@ class Win32Files final : public Files {
     return SHGetSpecialFolderPathW(nullptr, win32::Wide(buffer), csidl, create ? TRUE : FALSE) != FALSE;
   }
 
-  bool NarrowPathForOpen(const char16_t* path, char* buffer, uint32_t size) override {
-    if (size == 0) return false;
-    int capacity = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
-    if (::WideCharToMultiByte(CP_ACP, 0, win32::Wide(path), -1, buffer, capacity, nullptr, nullptr) > 0) return true;
-    buffer[0] = 0;
-    return false;
-  }
-
   bool IsPathSeparator(char16_t c) const override { return c == u'\\'; }
 };
 

@@ -1,4 +1,4 @@
-// The file primitives that LOAD and the file commands share.
+// The file primitives that LOAD and the file commands share, built on the file service.
 //
 // Contract: paths are zero-terminated UTF-16 device paths; none of these expands macros,
 // interprets wildcards, logs or shows anything: they report by their return value only.
@@ -7,9 +7,9 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "platform/files.h"
 
-namespace orvinta::files {
+namespace orvinta::platform {
 
 // No limit for ReadWholeFile's length.
 inline constexpr uint32_t kWholeFile = 0xFFFFFFFF;
@@ -17,7 +17,7 @@ inline constexpr uint32_t kWholeFile = 0xFFFFFFFF;
 // Opens with share mode FILE_SHARE_READ and a disposition that follows from the access:
 // GENERIC_WRITE creates or truncates, GENERIC_READ|GENERIC_WRITE opens or creates, anything
 // else opens an existing file. Returns the handle, or null when the file can't be opened.
-platform::FileHandle OpenFileForAccess(const char16_t* path, uint32_t access);
+FileHandle OpenFileForAccess(const char16_t* path, uint32_t access);
 
 // Reads the file (at most *length bytes when length is given; kWholeFile for all of it) into
 // `buffer`, or into a new malloc block of the count + 16 bytes when buffer is null. A caller's
@@ -36,9 +36,7 @@ uint32_t WriteWholeFile(const char16_t* path, const void* data, uint32_t count, 
 // Always 1.
 int CreateDirectoryChain(char16_t* path);
 
-// Converts the source with its terminator to the ANSI code page, at most `size` bytes. When the
-// text does not fit (or can't be converted), the destination holds the empty text. Returns the
-// destination.
-char* WideToAnsi(char* destination, const char16_t* source, uint32_t size);
+// Whether the path names an existing folder.
+bool IsFolder(const char16_t* path);
 
-}  // namespace orvinta::files
+}  // namespace orvinta::platform

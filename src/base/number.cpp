@@ -1,8 +1,8 @@
-#include "engine/number.h"
+#include "base/number.h"
 
-#include "engine/text_utils.h"
+#include "base/hex.h"
 
-namespace orvinta::engine {
+namespace orvinta::base {
 
 namespace {
 
@@ -34,12 +34,16 @@ char16_t* FormatDecimal(char16_t* out, int32_t value) {
     *out++ = u'-';
     magnitude = 0u - magnitude;
   }
+  return FormatUnsigned(out, magnitude);
+}
+
+char16_t* FormatUnsigned(char16_t* out, uint32_t value) {
   char16_t digits[10];
   int count = 0;
   do {
-    digits[count++] = static_cast<char16_t>(u'0' + magnitude % 10u);
-    magnitude /= 10u;
-  } while (magnitude != 0);
+    digits[count++] = static_cast<char16_t>(u'0' + value % 10u);
+    value /= 10u;
+  } while (value != 0);
   while (count > 0) *out++ = digits[--count];
   return out;
 }
@@ -51,14 +55,9 @@ char16_t* FormatHexPrefixed(char16_t* out, uint32_t value) {
   }
   *out++ = u'0';
   *out++ = u'X';
-  char16_t digits[8];
   int count = 0;
-  while (value != 0) {
-    digits[count++] = u"0123456789ABCDEF"[value & 15u];
-    value >>= 4;
-  }
-  while (count > 0) *out++ = digits[--count];
-  return out;
+  for (uint32_t rest = value; rest != 0; rest >>= 4) ++count;
+  return PutHexDigits(out, value, count);
 }
 
-}  // namespace orvinta::engine
+}  // namespace orvinta::base

@@ -1,6 +1,12 @@
-#include "engine/text_utils.h"
+#include "base/text.h"
 
-namespace orvinta::engine {
+namespace orvinta::base {
+
+size_t TextLength(const char16_t* text) {
+  size_t n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
 
 size_t CommonPrefixLength(const char16_t* a, const char16_t* b) {
   size_t n = 0;
@@ -31,10 +37,4 @@ size_t PrefixLengthNoCase(const char16_t* a, const char16_t* b) {
   return n;
 }
 
-size_t TextLength(const char16_t* text) {
-  size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
-
-}  // namespace orvinta::engine
+}  // namespace orvinta::base

@@ -1,8 +1,6 @@
-#include "platform/host/unicode.h"
+#include "base/utf8.h"
 
-#include <cstdint>
-
-namespace orvinta::platform::host {
+namespace orvinta::base {
 
 namespace {
 
@@ -20,47 +18,47 @@ void AppendCodePoint(std::u16string& out, uint32_t cp) {
 
 }  // namespace
 
+size_t DecodeUtf8Sequence(std::string_view text, size_t at, uint32_t* codePoint) {
+  const auto byte = static_cast<unsigned char>(text[at]);
+  if (byte < 0x80) {
+    *codePoint = byte;
+    return 1;
+  }
+  size_t extra = 0;
+  uint32_t cp = 0, minimum = 0;
+  if (byte >= 0xC2 && byte <= 0xDF) {
+    extra = 1, cp = byte & 0x1F, minimum = 0x80;
+  } else if (byte >= 0xE0 && byte <= 0xEF) {
+    extra = 2, cp = byte & 0x0F, minimum = 0x800;
+  } else if (byte >= 0xF0 && byte <= 0xF4) {
+    extra = 3, cp = byte & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (at + extra >= text.size()) return 0;
+  for (size_t k = 1; k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  *codePoint = cp;
+  return extra + 1;
+}
+
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    int extra = 0;
+  for (size_t i = 0; i < text.size();) {
     uint32_t cp = 0;
-    uint32_t minimum = 0;
-    if (byte < 0x80) {
-      out.push_back(byte);
-      ++i;
-      continue;
-    } else if (byte >= 0xC2 && byte <= 0xDF) {
-      extra = 1, cp = byte & 0x1F, minimum = 0x80;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-      extra = 2, cp = byte & 0x0F, minimum = 0x800;
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-      extra = 3, cp = byte & 0x07, minimum = 0x10000;
-    } else {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    bool valid = true;
-    for (int k = 1; valid && k <= extra; ++k) {
-      if (i + static_cast<size_t>(k) >= text.size()) {
-        valid = false;
-        break;
-      }
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      cp = (cp << 6) | (next & 0x3F);
-    }
-    if (!valid || cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    const size_t length = DecodeUtf8Sequence(text, i, &cp);
+    if (length == 0) {
       out.push_back(kReplacement);
       ++i;
       continue;
     }
     AppendCodePoint(out, cp);
-    i += static_cast<size_t>(extra) + 1;
+    i += length;
   }
   return out;
 }
@@ -68,8 +66,8 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 void AppendUtf8(std::string& out, std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t cp = text[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
       ++i;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = kReplacement;
@@ -92,4 +90,4 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
   }
 }
 
-}  // namespace orvinta::platform::host
+}  // namespace orvinta::base

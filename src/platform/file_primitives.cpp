@@ -1,8 +1,10 @@
-#include "files/file_primitives.h"
+#include "platform/file_primitives.h"
 
 #include <cstdlib>
 
-namespace orvinta::files {
+#include "platform/platform.h"
+
+namespace orvinta::platform {
 
 namespace pf = platform;
 
@@ -65,11 +67,9 @@ int CreateDirectoryChain(char16_t* path) {
   return 1;
 }
 
-char* WideToAnsi(char* destination, const char16_t* source, uint32_t size) {
-  int capacity = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);
-  if (capacity == 0) return destination;
-  if (pf::Get().text->WideCharToMultiByte(source, -1, destination, capacity) == 0) destination[0] = 0;
-  return destination;
+bool IsFolder(const char16_t* path) {
+  pf::FileAttributeData data;
+  return pf::Get().files->GetFileAttributesExW(path, &data) && (data.attributes & pf::kFileAttributeDirectory) != 0;
 }
 
-}  // namespace orvinta::files
+}  // namespace orvinta::platform

@@ -1,0 +1,28 @@
+#include "app/rooms.h"
+
+#include "commands/system_commands.h"
+#include "engine/dispatcher.h"
+#include "engine/room_services.h"
+#include "files/file_commands.h"
+#include "platform/platform.h"
+#include "registry/importer.h"
+#include "registry/registry_commands.h"
+
+namespace orvinta::app {
+
+namespace {
+
+uint32_t DeviceConfigurationManager(const char16_t* document, uint32_t flags) {
+  return platform::Get().device->ProcessConfigXml(document, flags);
+}
+
+}  // namespace
+
+void WireRooms() {
+  engine::InstallCommands(registry::kCommands);
+  engine::InstallCommands(files::kCommands);
+  engine::InstallCommands(commands::kCommands);
+  engine::InstallRoomServices({registry::ImportRegistryText, DeviceConfigurationManager});
+}
+
+}  // namespace orvinta::app
