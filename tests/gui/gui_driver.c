@@ -28,6 +28,10 @@
  *   gone HWND [MS]                        waits until the window no longer exists
  *   quit                                  ends the driver
  *
+ * An open popup menu is a top-level window of class "#32768" (find class=#32768); keys posted to
+ * it (DOWN, RETURN, ESCAPE) reach the menu's loop. Its items can't be read from another process
+ * under Wine, and sending it MN_GETHMENU from here upsets its keyboard handling.
+ *
  * Posting and sending: whatever may open a modal loop in the program (a click that shows a
  * message box, a key that ends a dialog, WM_CLOSE, a menu command) is posted, so the driver never
  * waits on it; it then answers at once, and the test waits for what follows with find, gone or

@@ -4,7 +4,8 @@
  * dialog held, so a test sees that what the driver did reached the program.
  *
  *   label 100     "命令行:" and the command line after the program's path, as received
- *   edit 101      EM_LIMITTEXT 8; command 300 (posted WM_COMMAND) sets it to "menu"
+ *   edit 101      EM_LIMITTEXT 8; command 300 (posted WM_COMMAND) sets it to "menu", command
+ *                 301 opens a popup menu "甲" 310, "乙" 311 and sets it to the item chosen
  *   check 102, radios 103 (checked at start) and 104, OK 1 "确定", Cancel 2 "取消"
  *   OK            message box "你好，世界" LF "<edit>|check=<n>|radio=<id>", OK and Cancel;
  *                 its OK ends the dialog with 1, its Cancel returns to the dialog
@@ -60,6 +61,17 @@ static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     case 300:
       SetDlgItemTextW(dialog, 101, L"menu");
       return TRUE;
+    case 301: {  /* a popup menu as the main window's Menu button opens */
+      HMENU menu = CreatePopupMenu();
+      AppendMenuW(menu, MF_STRING, 310, L"甲");
+      AppendMenuW(menu, MF_STRING, 311, L"乙");
+      RECT rect;
+      GetWindowRect(dialog, &rect);
+      int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY, rect.left + 20, rect.top + 40, 0, dialog, NULL);
+      DestroyMenu(menu);
+      SetDlgItemTextW(dialog, 101, chosen == 310 ? L"甲" : chosen == 311 ? L"乙" : L"none");
+      return TRUE;
+    }
     case IDCANCEL:
       EndDialog(dialog, 2);
       return TRUE;

@@ -34,6 +34,13 @@ def test_dialog_and_message_box():
         dialog.key(101, "END")  # WM_SETTEXT left the caret at the start
         dialog.key(101, "BACK")  # posted keys; Backspace becomes a character in the program's loop
         wait_until(lambda: dialog.text(101) == "men", what="Backspace")
+        dialog.command(301)  # a popup menu, chosen from by keys
+        menu = wine.find(cls="#32768", owner=dialog)
+        for key in ("DOWN", "DOWN", "RETURN"):
+            menu.key("-", key)
+        menu.gone()
+        wait_until(lambda: dialog.text(101) == "乙", what="the menu's choice")
+        dialog.settext(101, "men")
         assert dialog.check(102, 1)["check"] == 1 and dialog.check(104, 1)["check"] == 1
         assert dialog.get(103)["check"] == 0  # the radio group moved
 
