@@ -55,8 +55,8 @@ class DriverError(HarnessError):
         self.answer = answer
         extra = ""
         if "visible" in answer:
-            extra = "; visible windows: " + ", ".join(
-                f"{w['class']} {w['text']!r} {w['hwnd']}" for w in answer["visible"]) or "none"
+            extra = "; visible windows: " + (", ".join(
+                f"{w['class']} {w['text']!r} {w['hwnd']}" for w in answer["visible"]) or "none")
         super().__init__(f"{command!r}: {answer.get('error')}{extra}")
 
 
