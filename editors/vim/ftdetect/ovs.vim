@@ -1,0 +1,2 @@
+" Orvinta command scripts.
+autocmd BufNewFile,BufRead *.ovs setfiletype ovs
