@@ -102,7 +102,9 @@ HWND InitFullScreenDialog(HWND dialog, bool overrideBack, BYTE cancelState, BYTE
     return bar.hwndMB;
   }
 
-  // A desktop: two push buttons, and the dialog over the whole work area.
+  // A desktop: two push buttons, and the dialog over the whole work area, with a title bar to
+  // show its caption (the device shows it in the shell's navigation bar).
+  SetWindowLongW(dialog, GWL_STYLE, GetWindowLongW(dialog, GWL_STYLE) | WS_CAPTION);
   CreateCommandButton(dialog, IDOK, kOkString, BS_DEFPUSHBUTTON | (okState & win::kTbStateHidden ? 0 : WS_VISIBLE));
   CreateCommandButton(dialog, IDCANCEL, kCancelString,
                       BS_PUSHBUTTON | (cancelState & win::kTbStateHidden ? 0 : WS_VISIBLE));
@@ -122,8 +124,9 @@ void PlaceCommandButtons(HWND dialog) {
   GetClientRect(dialog, &client);
   const int height = ButtonHeight();
   const int top = client.bottom - height - 10;
-  MoveWindow(ok, 10, top, kButtonWidth, height, TRUE);
-  MoveWindow(cancel, client.right - kButtonWidth - 10, top, kButtonWidth, height, TRUE);
+  // Above the rows, which may reach down to them: the commands stay within reach.
+  SetWindowPos(ok, HWND_TOP, 10, top, kButtonWidth, height, 0);
+  SetWindowPos(cancel, HWND_TOP, client.right - kButtonWidth - 10, top, kButtonWidth, height, 0);
 }
 
 int StretchControlWidth(HWND dialog, int id, int rightEdge) {
