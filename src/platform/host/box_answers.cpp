@@ -82,9 +82,9 @@ bool BoxAnswers::Next(std::string_view* answer) {
 bool ParseButtonAnswer(std::string_view answer, uint32_t type, int32_t* button, std::string* why) {
   int32_t value = 0;
   bool number = !answer.empty() && answer.size() <= 4;
-  for (char c : answer) {
-    number = number && c >= '0' && c <= '9';
-    value = value * 10 + (c - '0');
+  for (size_t i = 0; number && i < answer.size(); ++i) {
+    number = answer[i] >= '0' && answer[i] <= '9';
+    value = value * 10 + (answer[i] - '0');  // four digits at most: no overflow
   }
   std::string offered;
   for (const BoxButton& candidate : BoxButtons(type)) {
