@@ -19,7 +19,7 @@ uint32_t LastError() { return Fs().GetLastError(); }
 // Where the last component begins.
 size_t NameStart(std::u16string_view path) {
   size_t start = path.size();
-  while (start > 0 && !Fs().IsPathSeparator(path[start - 1])) --start;
+  while (start > 0 && !Fs().IsPathSeparator(path, start - 1)) --start;
   return start;
 }
 
@@ -35,7 +35,7 @@ bool IsDotEntry(const char16_t* name) {
 // Whether `inner` is `outer` or lies below it, letters compared without regard to case.
 bool IsSameOrBelow(const PathBuffer& inner, const PathBuffer& outer) {
   if (inner.Size() < outer.Size()) return false;
-  if (inner.Size() > outer.Size() && !Fs().IsPathSeparator(inner.View()[outer.Size()])) return false;
+  if (inner.Size() > outer.Size() && !Fs().IsPathSeparator(inner.View(), outer.Size())) return false;
   PathBuffer head(inner.View().substr(0, outer.Size()));
   return pf::Get().text->CompareNoCase(head.Data(), outer.Data()) == 0;
 }
@@ -181,7 +181,7 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
   PathBuffer target;
   if (!target.Assign(destination)) return win::kErrorFilenameExceedsRange;
   bool intoFolder = false;
-  while (!destination.empty() && Fs().IsPathSeparator(destination.back())) {
+  while (!destination.empty() && Fs().IsPathSeparator(destination, destination.size() - 1)) {
     destination.remove_suffix(1);
     intoFolder = true;
   }

@@ -387,8 +387,10 @@ class HostFiles final : public Files {
     return true;
   }
 
-  // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/".
-  bool IsPathSeparator(char16_t c) const override { return c == u'\\' || c == u'/'; }
+  // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/" too.
+  bool IsPathSeparator(std::u16string_view path, size_t at) const override {
+    return path[at] == u'\\' || (path[at] == u'/' && path[0] != u'\\');
+  }
 
  private:
   bool Fail(uint32_t code) {
