@@ -154,15 +154,18 @@ TEST(HostFiles, PathCallsGiveWindowsCodesAndFindNamesWithoutRegardToCase) {
   const std::tuple<bool (*)(const char16_t*), const char16_t*, uint32_t> cases[] = {
       {Attributes, u"none", win::kErrorFileNotFound},      {Attributes, u"none\\x", win::kErrorPathNotFound},
       {Search, u"*.ovs", win::kErrorFileNotFound},         {Search, u"none\\*", win::kErrorPathNotFound},
-      {Search, u"sub\\file\\*", win::kErrorPathNotFound},  {MakeFolder, u"new", win::kErrorAlreadyExists},
+      {Search, u"sub\\file\\*", win::kErrorInvalidName},   {MakeFolder, u"new", win::kErrorAlreadyExists},
       {MakeFolder, u"a\\b", win::kErrorPathNotFound},      {RemoveFolder, u"sub\\file", win::kErrorDirectory},
       {RemoveFolder, u"none", win::kErrorFileNotFound},    {RemoveFolder, u"", win::kErrorDirNotEmpty},
       {Delete, u"new", win::kErrorAccessDenied},           {Delete, u"none\\x", win::kErrorPathNotFound},
+      {Attributes, u"sub\\file\\", win::kErrorInvalidName}, {Search, u"n|o\\*", win::kErrorInvalidName},
   };
   for (const auto& [call, name, lastError] : cases) {
     EXPECT_FALSE(call(folder.Device(name).c_str())) << test::Shown(name);
     EXPECT_EQ(Fs().GetLastError(), lastError) << test::Shown(name);
   }
+  EXPECT_FALSE(Attributes(u"\\\\server\\share")) << "the host has no network";
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorBadNetpath);
 }
 
 TEST(HostFiles, MoveAndCopyRefuseToOverwriteAsWindowsDoes) {

@@ -47,6 +47,11 @@ bool FolderOfExists(const std::string& hostPath) {
   return Sys().stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsHostFolder(const std::string& hostPath) {
+  struct stat info;
+  return Sys().stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 // Regular files carry the archive attribute, as new files do on Windows and the device.
 uint32_t AttributesOf(const struct stat& info) {
   uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
@@ -81,7 +86,10 @@ class HostFiles final : public Files {
       return FailHandle(win::kErrorInvalidParameter);
     }
     if (path[0] == 0) return FailHandle(win::kErrorPathNotFound);
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return FailHandle(mapped.error);
+    const std::string& host = mapped.host;
+    if (mapped.namesFolder && !IsHostFolder(host)) return FailHandle(win::kErrorInvalidName);
     int flags = O_CLOEXEC;
     bool reads = (access & kGenericRead) != 0, writes = (access & kGenericWrite) != 0;
     flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
@@ -209,14 +217,18 @@ class HostFiles final : public Files {
   }
 
   bool CreateDirectoryW(const char16_t* path) override {
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     if (Sys().mkdir(host.c_str(), 0777) != 0) return Fail(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
     host::NoteNameMade(host);
     return true;
   }
 
   bool RemoveDirectoryW(const char16_t* path) override {
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     host::ForgetListingOf(host);
     if (Sys().rmdir(host.c_str()) != 0) {
       int error = errno;
@@ -226,7 +238,9 @@ class HostFiles final : public Files {
   }
 
   bool DeleteFileW(const char16_t* path) override {
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     if (IsOpen(host)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(host);
     if (Sys().unlink(host.c_str()) != 0) {
@@ -237,12 +251,17 @@ class HostFiles final : public Files {
   }
 
   bool MoveFileW(const char16_t* from, const char16_t* to) override {
-    const std::string source = host::HostPathFor(from), target = host::HostPathFor(to);
+    const host::MappedPath mappedSource = host::MapPath(from), mappedTarget = host::MapPath(to);
+    if (mappedSource.error != 0) return Fail(mappedSource.error);
+    if (mappedTarget.error != 0) return Fail(mappedTarget.error);
+    const std::string& source = mappedSource.host;
+    const std::string& target = mappedTarget.host;
     struct stat info;
     if (Sys().lstat(source.c_str(), &info) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(source)));
     }
+    if (mappedTarget.namesFolder && !S_ISDIR(info.st_mode)) return Fail(win::kErrorDirectory);
     if (Sys().lstat(target.c_str(), &info) == 0) return Fail(win::kErrorAlreadyExists);
     if (IsOpen(source)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(source);
@@ -260,7 +279,7 @@ class HostFiles final : public Files {
     OpenFile& in = files_[source];
     const std::string target = host::HostPathFor(to);
     struct stat info;
-    if (Sys().stat(target.c_str(), &info) == 0 && IsFile(in, info)) {
+    if (!target.empty() && Sys().stat(target.c_str(), &info) == 0 && IsFile(in, info)) {
       CloseHandle(source);
       return Fail(win::kErrorSharingViolation);  // copying a file onto itself
     }
@@ -300,7 +319,9 @@ class HostFiles final : public Files {
 
   bool GetFileAttributesExW(const char16_t* path, FileAttributeData* data) override {
     if (path[0] == 0) return Fail(win::kErrorPathNotFound);
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     struct stat info;
     if (Sys().stat(host.c_str(), &info) != 0) {
       int error = errno;
@@ -314,15 +335,21 @@ class HostFiles final : public Files {
   SearchHandle FindFirstFileW(const char16_t* pattern, FindData* data) override {
     std::u16string_view whole(pattern);
     size_t separator = whole.find_last_of(u"\\/");
-    std::u16string_view namePattern = separator == std::u16string_view::npos ? whole : whole.substr(separator + 1);
-    std::string folder;
-    if (separator == std::u16string_view::npos) {
-      folder = ".";
-    } else if (separator == 0) {
-      folder = whole[0] == u'/' ? "/" : host::DeviceRoot();
-    } else {
-      folder = host::HostPathFor(whole.substr(0, separator));
+    std::u16string namePattern(separator == std::u16string_view::npos ? whole : whole.substr(separator + 1));
+    std::string folder = ".";
+    if (separator != std::u16string_view::npos) {
+      // The folder with its separator: "\\" is the root, "\\\\" a network path.
+      const host::MappedPath mapped = host::MapPath(whole.substr(0, separator + 1));
+      if (mapped.error != 0) return FailHandle(mapped.error);
+      folder = mapped.host.empty() ? "." : mapped.host;
     }
+    // Trailing blanks go and trailing dots stand for one, which also matches the end of a name.
+    bool dot = false;
+    while (!namePattern.empty() && (namePattern.back() == u'.' || namePattern.back() == u' ')) {
+      dot = dot || namePattern.back() == u'.';
+      namePattern.pop_back();
+    }
+    if (dot && !namePattern.empty()) namePattern += u'.';
     if (namePattern.empty()) return FailHandle(win::kErrorFileNotFound);
 
     DIR* dir = Sys().opendir(folder.c_str());
