@@ -52,10 +52,13 @@ bool IsHostFolder(const std::string& hostPath) {
   return Sys().stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// A file that its owner may not write stands for Windows' read-only attribute.
+bool IsReadOnly(const struct stat& info) { return (info.st_mode & S_IWUSR) == 0; }
+
 // Regular files carry the archive attribute, as new files do on Windows and the device.
 uint32_t AttributesOf(const struct stat& info) {
   uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
-  if ((info.st_mode & S_IWUSR) == 0) attributes |= kFileAttributeReadonly;
+  if (IsReadOnly(info)) attributes |= kFileAttributeReadonly;
   return attributes;
 }
 
@@ -123,6 +126,10 @@ class HostFiles final : public Files {
       struct stat info;
       if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
       if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
+      // A read-only file is neither written nor replaced, whoever the host's user is.
+      if (IsReadOnly(info) && (writes || disposition == kCreateAlways || disposition == kTruncateExisting)) {
+        return CloseAndFail(fd, win::kErrorAccessDenied);
+      }
       if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
       if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
           Sys().ftruncate(fd, 0) != 0) {
@@ -241,6 +248,10 @@ class HostFiles final : public Files {
     const host::MappedPath mapped = host::MapPath(path);
     if (mapped.error != 0) return Fail(mapped.error);
     const std::string& host = mapped.host;
+    struct stat info;
+    if (Sys().lstat(host.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IsReadOnly(info)) {
+      return Fail(win::kErrorAccessDenied);  // as Windows keeps a read-only file
+    }
     if (IsOpen(host)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(host);
     if (Sys().unlink(host.c_str()) != 0) {
@@ -263,6 +274,7 @@ class HostFiles final : public Files {
     }
     if (mappedTarget.namesFolder && !S_ISDIR(info.st_mode)) return Fail(win::kErrorDirectory);
     if (Sys().lstat(target.c_str(), &info) == 0) return Fail(win::kErrorAlreadyExists);
+
     if (IsOpen(source)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(source);
     host::ForgetListingOf(target);
@@ -299,6 +311,11 @@ class HostFiles final : public Files {
         ok = false;
         break;
       }
+    }
+    // The copy keeps the source's read-only attribute, as Windows' does.
+    struct stat original;
+    if (ok && Sys().fstat(in.fd, &original) == 0 && IsReadOnly(original)) {
+      Sys().fchmod(files_[copy].fd, original.st_mode & 07777);
     }
     uint32_t error = lastError_;
     CloseHandle(copy);
