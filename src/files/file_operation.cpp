@@ -121,6 +121,20 @@ uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder, OnFailure = OnFailu
   return error;
 }
 
+// Makes what a move or a copy needs before its first entry: the destination folder that receives
+// the sources, or the folders above the one source's new name.
+uint32_t MakeDestination(const PathBuffer& target, bool intoFolder) {
+  PathBuffer chain(target.View());
+  if (!intoFolder) {
+    CreateDirectoryChain(chain.Data());  // the folders before the last "\"
+    return 0;
+  }
+  if (target.Size() == 0) return 0;  // the root
+  if (!chain.Append(u"\\")) return win::kErrorFilenameExceedsRange;
+  CreateDirectoryChain(chain.Data());
+  return MakeFolder(target);
+}
+
 // Calls act(item, isFolder) for the source, or for every entry that its wildcards match.
 template <typename Act>
 uint32_t ForEachMatch(std::u16string_view source, Act act) {
@@ -189,14 +203,13 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
   size_t count = 0;
   for (PathList counting(sources); counting.Next(&source); ++count) intoFolder = intoFolder || HasWildcard(source);
   intoFolder = intoFolder || count > 1 || (!destination.empty() && IsFolder(target.Data()));
-  if (intoFolder && !destination.empty()) {
-    PathBuffer chain(target.View());
-    if (!chain.Append(u"\\")) return win::kErrorFilenameExceedsRange;
-    CreateDirectoryChain(chain.Data());
-    if (uint32_t error = MakeFolder(target); error != 0) return error;
-  }
 
+  bool destinationMade = false;  // once a source has been found
   auto act = [&](PathBuffer& item, bool folder) -> uint32_t {
+    if (!destinationMade) {
+      if (uint32_t error = MakeDestination(target, intoFolder); error != 0) return error;
+      destinationMade = true;
+    }
     PathBuffer to(target.View());
     if (intoFolder && !to.Join(item.View().substr(NameStart(item.View())))) return win::kErrorFilenameExceedsRange;
     if (IsSameOrBelow(to, item)) {
