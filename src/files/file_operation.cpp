@@ -121,6 +121,19 @@ uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder, OnFailure = OnFailu
   return error;
 }
 
+// A rename that changes only the case of the name. Windows' MoveFileW makes it in one step, but
+// some file systems report it made and keep the old name (Wine's among them), so it goes by a
+// name of its own in between, put back when the second step fails.
+uint32_t RenameCase(const PathBuffer& from, const PathBuffer& to) {
+  PathBuffer between(from.View());
+  if (!between.Append(u"~case")) return win::kErrorFilenameExceedsRange;
+  if (!Fs().MoveFileW(from.Data(), between.Data())) return LastError();
+  if (Fs().MoveFileW(between.Data(), to.Data())) return 0;
+  const uint32_t error = LastError();
+  Fs().MoveFileW(between.Data(), from.Data());
+  return error;
+}
+
 // Makes what a move or a copy needs before its first entry: the destination folder that receives
 // the sources, or the folders above the one source's new name.
 uint32_t MakeDestination(const PathBuffer& target, bool intoFolder) {
@@ -201,8 +214,14 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
   }
   target.Truncate(destination.size());
   size_t count = 0;
-  for (PathList counting(sources); counting.Next(&source); ++count) intoFolder = intoFolder || HasWildcard(source);
-  intoFolder = intoFolder || count > 1 || (!destination.empty() && IsFolder(target.Data()));
+  PathBuffer first;
+  for (PathList counting(sources); counting.Next(&source); ++count) {
+    if (count == 0) first.Assign(source);
+    intoFolder = intoFolder || HasWildcard(source);
+  }
+  // A folder given its own name in another case is renamed, not moved into itself.
+  const bool ownName = count == 1 && first.Size() == target.Size() && IsSameOrBelow(first, target);
+  intoFolder = intoFolder || count > 1 || (!destination.empty() && !ownName && IsFolder(target.Data()));
 
   bool destinationMade = false;  // once a source has been found
   auto act = [&](PathBuffer& item, bool folder) -> uint32_t {
@@ -213,9 +232,14 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
     PathBuffer to(target.View());
     if (intoFolder && !to.Join(item.View().substr(NameStart(item.View())))) return win::kErrorFilenameExceedsRange;
     if (IsSameOrBelow(to, item)) {
+      const bool sameLength = to.Size() == item.Size();
+      if (operation == FileOperation::kMove && sameLength &&
+          to.View().substr(NameStart(to.View())) != item.View().substr(NameStart(item.View()))) {
+        return RenameCase(item, to);
+      }
       // A folder can't go into itself; a file moved onto itself stays as it is, as on Windows.
       if (folder) return win::kErrorInvalidParameter;
-      if (operation == FileOperation::kMove && to.Size() == item.Size()) return 0;
+      if (operation == FileOperation::kMove && sameLength) return 0;
     }
     return operation == FileOperation::kCopy ? Copy(item, to, folder) : Move(item, to, folder);
   };

@@ -202,6 +202,9 @@ TEST(HostFiles, MoveAndCopyRefuseToOverwriteAsWindowsDoes) {
   EXPECT_EQ(folder.Read(u"b"), "first");
   EXPECT_TRUE(Fs().MoveFileW(folder.Device(u"a").c_str(), folder.Device(u"c").c_str()));
   EXPECT_EQ(folder.Read(u"c"), "first");
+  EXPECT_TRUE(Fs().MoveFileW(folder.Device(u"c").c_str(), folder.Device(u"C.").c_str())) << "a change of case";
+  EXPECT_EQ(folder.Read(u"C"), "first");
+  EXPECT_FALSE(std::filesystem::exists(folder.Host(u"c")));
 }
 
 TEST(HostFiles, PointerSizeAndShortWritesReportLikeWindows) {

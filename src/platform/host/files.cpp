@@ -55,6 +55,14 @@ bool IsHostFolder(const std::string& hostPath) {
 // A file that its owner may not write stands for Windows' read-only attribute.
 bool IsReadOnly(const struct stat& info) { return (info.st_mode & S_IWUSR) == 0; }
 
+// The last name of a path as it was given, without the dots and blanks that Windows drops.
+std::string GivenName(std::u16string_view path) {
+  while (!path.empty() && (path.back() == u'\\' || path.back() == u'/')) path.remove_suffix(1);
+  std::u16string_view name = path.substr(path.find_last_of(u"\\/") + 1);
+  while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.remove_suffix(1);
+  return base::Utf16ToUtf8(name);
+}
+
 // Regular files carry the archive attribute, as new files do on Windows and the device.
 uint32_t AttributesOf(const struct stat& info) {
   uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
@@ -266,15 +274,21 @@ class HostFiles final : public Files {
     if (mappedSource.error != 0) return Fail(mappedSource.error);
     if (mappedTarget.error != 0) return Fail(mappedTarget.error);
     const std::string& source = mappedSource.host;
-    const std::string& target = mappedTarget.host;
+    std::string target = mappedTarget.host;
     struct stat info;
     if (Sys().lstat(source.c_str(), &info) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(source)));
     }
     if (mappedTarget.namesFolder && !S_ISDIR(info.st_mode)) return Fail(win::kErrorDirectory);
-    if (Sys().lstat(target.c_str(), &info) == 0) return Fail(win::kErrorAlreadyExists);
-
+    if (target == source) {
+      // The name found for the target is the source's own: a change of case, renamed to the
+      // name as given.
+      target = target.substr(0, target.rfind('/') + 1) + GivenName(to);
+      if (target == source) return true;
+    } else if (Sys().lstat(target.c_str(), &info) == 0) {
+      return Fail(win::kErrorAlreadyExists);
+    }
     if (IsOpen(source)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(source);
     host::ForgetListingOf(target);
