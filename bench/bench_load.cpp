@@ -31,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/rooms.h"
 #include "engine/interpreter_state.h"
 #include "engine/load.h"
 #include "heap_watch.h"
@@ -163,6 +164,7 @@ std::u16string Widen(const std::string& text) { return std::u16string(text.begin
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvinta::app::WireRooms();
   uint64_t lines = 1000000;
   int runs = 7;
   uint32_t codePage = 65001;
