@@ -33,7 +33,9 @@ TEST(LineScan, BothScansStopWhereAUnitByUnitSearchStops) {
     for (bool commas : {false, true}) {
       const char16_t* expected = Slow(text + start, commas);
       EXPECT_EQ(scan_detail::Words(text + start, commas), expected) << round;
-      if (const char16_t* found = scan_detail::Sse2(text + start, commas)) EXPECT_EQ(found, expected) << round;
+      if (const char16_t* found = scan_detail::Sse2(text + start, commas)) {
+        EXPECT_EQ(found, expected) << round;
+      }
       EXPECT_EQ(commas ? FindLineSpecial(text + start) : FindLineEndOrMacro(text + start), expected) << round;
     }
   }
