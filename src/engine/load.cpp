@@ -10,6 +10,7 @@
 #include "engine/runner.h"
 #include "engine/script_commands.h"
 #include "platform/file_primitives.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace orvinta::engine {
@@ -156,7 +157,7 @@ int32_t LoadOneFile(const char16_t* path) {
       reader.Close();
       return HandleText(reinterpret_cast<char16_t*>(block.get()), path);
     }
-    Bytes whole(static_cast<unsigned char*>(std::malloc(have + reader.Left() + 16)));
+    Bytes whole(static_cast<unsigned char*>(platform::AllocateLargeBlock(have + reader.Left() + 16)));
     if (whole == nullptr) return openFailed;
     std::memcpy(whole.get(), block.get(), have);
     block.reset();
@@ -169,7 +170,8 @@ int32_t LoadOneFile(const char16_t* path) {
   // ANSI: each byte gives at most one unit, so the text is sized from the file up front and
   // the blocks are converted into it as they come.
   const size_t units = have + reader.Left() + 16;
-  Text text(units <= 0x7FFFFFFF ? static_cast<char16_t*>(std::malloc(units * sizeof(char16_t))) : nullptr);
+  Text text(units <= 0x7FFFFFFF ? static_cast<char16_t*>(platform::AllocateLargeBlock(units * sizeof(char16_t)))
+                                : nullptr);
   if (text == nullptr) return openFailed;
   size_t written = 0;
   bool converted = true;

@@ -3,6 +3,7 @@
 // must run exactly as the whole file converted in one go.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 #include <string>
 #include <vector>
@@ -58,6 +59,22 @@ TEST(LoadBlocks, AnAnsiFileRunsAsItsWholeConversion) {
     EXPECT_EQ(loaded.result, expected.result) << codePage;
     EXPECT_TRUE(loaded.log == u"LOAD " + path + u"\r\n" + expected.log + test::Entry(loaded.result)) << codePage;
     EXPECT_EQ(test::Variables(10), variables) << codePage;
+  }
+}
+
+// A large file's text asks for large pages once; a kernel without them refuses, and LOAD goes on.
+TEST(LoadBlocks, ALargeFileLoadsWhetherLargePagesAreGivenOrNot) {
+  const std::string text = "EVAL 1=first\r\n;" + std::string(5 << 20, 'x') + "\r\nEVAL 2=last";
+  test::DeviceFolder folder;
+  for (bool utf16 : {false, true}) {
+    folder.Write(u"large.ovs", utf16 ? test::Utf16Le(u"\uFEFF" + std::u16string(text.begin(), text.end())) : text);
+    for (int refused : {0, -1}) {
+      test::SystemCallFault<&platform::host::SystemCalls::madvise> advice(refused, EINVAL);
+      test::ResetInterpreter();
+      EXPECT_EQ(test::RunText(u"LOAD " + folder.Device(u"large.ovs")).result, 0);
+      EXPECT_EQ(test::Variables(3), u"|first|last") << utf16 << refused;
+      EXPECT_EQ(advice.Calls(), 1) << utf16 << refused;
+    }
   }
 }
 

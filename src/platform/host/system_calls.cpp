@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,6 +69,7 @@ const SystemCalls kReal = {
     [](const char* file, int mode) { return ::dlopen(file, mode); },
     [](void* library, const char* name) { return ::dlsym(library, name); },
     [](void* library) { return ::dlclose(library); },
+    [](void* address, size_t length, int advice) { return ::madvise(address, length, advice); },
 };
 
 }  // namespace
