@@ -1,5 +1,6 @@
 #include "app/rooms.h"
 
+#include "app/window_commands.h"
 #include "commands/system_commands.h"
 #include "engine/dispatcher.h"
 #include "engine/room_services.h"
@@ -22,6 +23,7 @@ void WireRooms() {
   engine::InstallCommands(registry::kCommands);
   engine::InstallCommands(files::kCommands);
   engine::InstallCommands(commands::kCommands);
+  engine::InstallCommands(kCommands);
   engine::InstallRoomServices({registry::ImportRegistryText, DeviceConfigurationManager});
 }
 
