@@ -1,6 +1,7 @@
 // OVUI and HELP: what the main window's commands do, handed to the platform that draws it.
 #include <string>
 
+#include "app/file_picker.h"
 #include "app/version.h"
 #include "app/window_commands.h"
 #include "engine/runner.h"
@@ -87,7 +88,8 @@ int32_t HandleOvui(char16_t*, char16_t*, engine::ScriptContext& context) {
   calls.aboutText = AboutText();
   calls.keywords = kKeywords;
   calls.keywordCount = static_cast<int>(std::size(kKeywords));
-  calls.pickerPatterns = u"*.ovs;*.reg;*xml";
+  static const std::u16string patterns(FirstPatternList(u"" ORVINTA_TEXT_FILTER));
+  calls.pickerPatterns = patterns.c_str();
   return platform::OpenMainWindow(calls);
 }
 
