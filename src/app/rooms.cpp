@@ -2,6 +2,7 @@
 
 #include "app/window_commands.h"
 #include "commands/system_commands.h"
+#include "dialogs/dialog_commands.h"
 #include "engine/dispatcher.h"
 #include "engine/room_services.h"
 #include "files/file_commands.h"
@@ -23,6 +24,7 @@ void WireRooms() {
   engine::InstallCommands(registry::kCommands);
   engine::InstallCommands(files::kCommands);
   engine::InstallCommands(commands::kCommands);
+  engine::InstallCommands(dialogs::kCommands);
   engine::InstallCommands(kCommands);
   engine::InstallRoomServices({registry::ImportRegistryText, DeviceConfigurationManager});
 }
