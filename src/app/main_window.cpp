@@ -65,6 +65,11 @@ const char16_t* ToggleAssociation(void*, bool wasOn) {
 
 int32_t Help(void*) { return platform::ShowHelp(); }
 
+int32_t PickFile(void*, uintptr_t owner, char16_t* box) {
+  platform::FileDialogs& dialogs = platform::DefaultFileDialogs();
+  return PickFileName(dialogs, owner, box, false, GetPlatformInfo(dialogs));
+}
+
 }  // namespace
 
 const char16_t* AboutText() {
@@ -85,6 +90,7 @@ int32_t HandleOvui(char16_t*, char16_t*, engine::ScriptContext& context) {
   calls.associated = Associated;
   calls.toggleAssociation = ToggleAssociation;
   calls.help = Help;
+  calls.pickFile = PickFile;
   calls.aboutText = AboutText();
   calls.keywords = kKeywords;
   calls.keywordCount = static_cast<int>(std::size(kKeywords));

@@ -25,6 +25,9 @@ struct MainWindowCalls {
   // The Help item: the help window owned by the main window; its end value.
   int32_t (*help)(void* context);
   const char16_t* aboutText;  // the About item's box
+  // The browse button: the file picker for `box` (260 units: the command box's text in, the
+  // chosen path out); non-zero when a name was chosen. Null where the platform has none.
+  int32_t (*pickFile)(void* context, uintptr_t owner, char16_t* box);
   // Where the platform completes what the user types (the host): the 26 keywords and the
   // patterns of the picker's first filter ("*.ovs;*.reg;*xml").
   const char16_t* const* keywords;
