@@ -27,7 +27,7 @@ def wait_until(predicate, what, timeout=20):
 
 def test_main_window():
     with WineSession("mainwin") as wine:
-        run = wine.launch_orvinta("OVUI\r\nMSGX Done")
+        run = wine.launch_orvinta("OVUI\r\nMSGX Done", root_files={"setup.ovs": b"EVAL x=3\r\n"})
         main = wine.find("Orvinta", timeout=60)
         controls = main.controls()
         assert controls[1]["text"] == "执行" and not controls[1]["enabled"], controls[1]
@@ -47,13 +47,29 @@ def test_main_window():
         main.type(300, "EVAL 1=" + "a" * 293)
         assert len(main.text(300)) == 259
 
-        # Clear log, then a second OVUI: the same window comes forward, and 1 is logged.
+        # Clear log; Execute with an empty box runs nothing and logs nothing.
         main.command(404)
         wait_until(lambda: main.text(305) == "", "Clear log")
+        main.settext(300, "")
+        main.command(1)
+        # A second OVUI: the same window comes forward, and 1 is logged.
         main.settext(300, "OVUI")
         main.click(1)
         wait_until(lambda: "OVUI" + ENTRY.format(1) in main.text(305), "OVUI's entry")
+        assert main.text(305).startswith("OVUI\r\n"), main.text(305)
         assert len(wine.windows("Orvinta")) == 1
+
+        # The browse button: the platform's own open dialog, titled by string 503; the chosen
+        # path lands in the command box.
+        main.click(303)
+        picker = wine.find("打开", owner=main, timeout=30)
+        wine.screenshot("file-picker", picker)
+        picker.settext(1148, "D:\\setup.ovs")
+        picker.key(1148, "RETURN")  # its Open button shares id 1 with its toolbar
+        picker.gone()
+        wait_until(lambda: main.text(300).lower() == "d:\\setup.ovs", "the chosen path")
+        main.click(1)  # a path without keyword: LOAD runs it, nested lines logged too
+        wait_until(lambda: "EVAL x=3" + ENTRY.format(3) in main.text(305), "the picked script's run")
 
         # The association item: on (string 512), then off (string 513), captioned by the item.
         for text in ("已经把 .ovs 文件类型关联到 Orvinta 命令解释引擎。", "已经取消 .ovs 文件类型关联。"):
