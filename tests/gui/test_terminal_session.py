@@ -7,6 +7,7 @@ per terminal, and HELP through the pager."""
 import os
 import sys
 import tempfile
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -65,11 +66,18 @@ def test_typing_runs_and_logs_as_the_pane_shows():
         term.wait_for("     00000000 ")
         lines = log_of(base).split("\r\n")
         assert ("EVAL 1=" + "a" * 252) in lines, [len(line) for line in lines]
-        # A second OVUI inside the session opens nothing and logs a non-zero result.
+        # A second OVUI inside the session opens nothing and logs a non-zero result; so does
+        # another copy started on the same terminal (its log line reaches the shared log).
         term.send("OVUI")
         term.press("ENTER")
         term.wait_for("     00000001 ")
         assert "OVUI\r\n     00000001 " in log_of(base)
+        term.send(f"EXEC {PROGRAM},OVUI")
+        term.press("ENTER")
+        deadline = time.monotonic() + 20
+        while log_of(base).count("OVUI\r\n     00000001 ") < 2 and time.monotonic() < deadline:
+            time.sleep(0.1)
+        assert log_of(base).count("OVUI\r\n     00000001 ") == 2, log_of(base)
         term.press("F10")
         assert term.wait_exit(10) == 0
 
