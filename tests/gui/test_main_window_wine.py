@@ -92,6 +92,12 @@ def test_main_window():
         wait_until(lambda: "【6. 命令】" in help_window.text(303), "the help page")
         assert not help_window.get(2)["visible"] and help_window.get(1)["visible"]
         wine.screenshot("help-window", help_window)
+        # Its links lead to their anchors: Enter on the contents' first entry.
+        for _ in range(4):
+            help_window.key(303, "DOWN")
+        help_window.key(303, "RETURN")
+        wine.screenshot("help-window-after-link", help_window)
+        assert help_window.exists()
         help_window.click(1)
         help_window.gone()
 

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/constants.h"
 #include "platform/help_text.h"
@@ -282,22 +283,89 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 // --- The help window. ---
 
-// Where the HTML viewer is missing (a desktop), the page shows as text in a read-only box.
-std::wstring HelpPageAsText() {
+// Where the HTML viewer is missing (a desktop), the page shows as text in a read-only box
+// whose links still lead to their anchors: Enter or a double click on a link's line (on the
+// command index: on its keyword) scrolls the anchor's line to the top.
+struct HelpView {
+  HelpText page;
+  std::wstring shown;               // the page's text with CR LF line ends
+  std::vector<size_t> lineOffsets;  // where each of the page's lines starts in `shown`
+  WNDPROC editProc = nullptr;
+};
+
+HelpView* g_help = nullptr;
+
+void LoadHelpView(HelpView& view) {
   ResourceBytes page{};
-  if (!Get().processes->FindResourceData(kHelpResourceName, kRtHtml, &page)) return {};
+  if (!Get().processes->FindResourceData(kHelpResourceName, kRtHtml, &page)) return;
   const char* bytes = static_cast<const char*>(page.data);
   const int size = static_cast<int>(page.size);
-  const int units = MultiByteToWideChar(936, 0, bytes, size, nullptr, 0);
+  const int units = MultiByteToWideChar(936, 0, bytes, size, nullptr, 0);  // the page is GB2312
   std::u16string html(static_cast<size_t>(units > 0 ? units : 0), u'\0');
   if (units > 0) MultiByteToWideChar(936, 0, bytes, size, win32::Wide(html.data()), units);
-  std::u16string text = RenderHelpText(html).text;
-  std::wstring shown;
-  for (char16_t c : text) {
-    if (c == u'\n') shown += L'\r';
-    shown += static_cast<wchar_t>(c);
+  view.page = RenderHelpText(html);
+  view.lineOffsets.push_back(0);
+  for (char16_t c : view.page.text) {
+    if (c == u'\n') {
+      view.shown += L"\r\n";
+      view.lineOffsets.push_back(view.shown.size());
+    } else {
+      view.shown += static_cast<wchar_t>(c);
+    }
   }
-  return shown;
+}
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\r' || c == L'\n' || c == L'\t'; }
+
+// The link at the caret: the only one of its line, or the one whose name is the word there.
+const HelpLink* LinkAt(const HelpView& view, size_t offset) {
+  size_t line = 0;
+  while (line + 1 < view.lineOffsets.size() && view.lineOffsets[line + 1] <= offset) ++line;
+  std::vector<const HelpLink*> onLine;
+  for (const HelpLink& link : view.page.links) {
+    if (link.line == line) onLine.push_back(&link);
+  }
+  if (onLine.size() == 1) return onLine.front();
+  size_t start = offset;
+  while (start > view.lineOffsets[line] && !IsBlank(view.shown[start - 1])) --start;
+  size_t end = offset;
+  while (end < view.shown.size() && !IsBlank(view.shown[end])) ++end;
+  std::u16string word(view.shown.begin() + static_cast<std::ptrdiff_t>(start),
+                      view.shown.begin() + static_cast<std::ptrdiff_t>(end));
+  for (const HelpLink* link : onLine) {
+    if (link->target == word) return link;
+  }
+  return nullptr;
+}
+
+void FollowLink(HWND box) {
+  DWORD caret = 0;
+  SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&caret), 0);
+  const HelpLink* link = LinkAt(*g_help, caret);
+  if (link == nullptr) return;
+  for (const HelpAnchor& anchor : g_help->page.anchors) {
+    if (anchor.name != link->target || anchor.line >= g_help->lineOffsets.size()) continue;
+    const LPARAM offset = static_cast<LPARAM>(g_help->lineOffsets[anchor.line]);
+    SendMessageW(box, EM_SETSEL, offset, offset);
+    const LRESULT first = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const LRESULT target = SendMessageW(box, EM_LINEFROMCHAR, offset, 0);
+    SendMessageW(box, EM_LINESCROLL, 0, target - first);
+    return;
+  }
+}
+
+LRESULT CALLBACK HelpBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETDLGCODE && lParam != 0 && reinterpret_cast<MSG*>(lParam)->wParam == VK_RETURN) {
+    return CallWindowProcW(g_help->editProc, box, message, wParam, lParam) | DLGC_WANTALLKEYS;
+  }
+  if (message == WM_KEYDOWN && wParam == VK_RETURN) {
+    FollowLink(box);
+    return 0;
+  }
+  if (message == WM_CHAR && wParam == L'\r') return 0;
+  LRESULT result = CallWindowProcW(g_help->editProc, box, message, wParam, lParam);
+  if (message == WM_LBUTTONDBLCLK) FollowLink(box);
+  return result;
 }
 
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -314,11 +382,17 @@ INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewer)), win32::ModuleInstance(),
                                     nullptr);
         if (view != nullptr) SendMessageW(view, kNavigate, 0x80, reinterpret_cast<LPARAM>(url.c_str()));
-      } else {
-        CreateWindowExW(0, L"EDIT", HelpPageAsText().c_str(),
-                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0, 0, 0,
-                        dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewer)), win32::ModuleInstance(),
-                        nullptr);
+      } else if (g_help != nullptr) {
+        LoadHelpView(*g_help);
+        HWND box = CreateWindowExW(0, L"EDIT", g_help->shown.c_str(),
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
+                                       ES_AUTOVSCROLL,
+                                   0, 0, 0, 0, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewer)),
+                                   win32::ModuleInstance(), nullptr);
+        if (box != nullptr) {
+          g_help->editProc = reinterpret_cast<WNDPROC>(
+              SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HelpBoxProc)));
+        }
       }
       RECT client{};
       GetClientRect(dialog, &client);
@@ -390,8 +464,13 @@ void AppendToLogPane(std::u16string_view text) {
 
 int32_t ShowHelp() {
   HWND owner = reinterpret_cast<HWND>(Get().windows->MainWindow());
-  return static_cast<int32_t>(
-      DialogBoxIndirectParamW(win32::ModuleInstance(), win32::BlankDialogTemplate(), owner, HelpDialogProc, 0));
+  HelpView view;
+  HelpView* outer = g_help;
+  g_help = &view;
+  const INT_PTR end =
+      DialogBoxIndirectParamW(win32::ModuleInstance(), win32::BlankDialogTemplate(), owner, HelpDialogProc, 0);
+  g_help = outer;
+  return static_cast<int32_t>(end);
 }
 
 }  // namespace orvinta::platform
