@@ -9,6 +9,7 @@
 
 #include "base/utf8.h"
 #include "platform/help_text.h"
+#include "platform/host/system_calls.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
 
@@ -52,7 +53,7 @@ int32_t ShowHelp() {
     text = base::Utf16ToUtf8(RenderHelpText(DecodeGb2312(page.data, page.size)).text);
   }
   std::fflush(stdout);
-  if (isatty(STDOUT_FILENO)) {
+  if (host::Sys().isatty(STDOUT_FILENO) == 1) {
     // The pager is the user's own program, started as a shell would start it.
     const char* pager = std::getenv("PAGER");
     setenv("LESS", "FRX", 0);

@@ -81,6 +81,7 @@ std::string HistoryPath() {
 // One session per terminal: a lock named after the terminal, held while the session is open,
 // so a second OVUI finds it whether it runs inside the session or in another copy.
 int LockTerminal() {
+  if (Sys().isatty(STDIN_FILENO) != 1) return -2;
   const char* tty = ttyname(STDIN_FILENO);
   if (tty == nullptr) return -2;  // no terminal: nothing to share
   std::string name = tty;
@@ -351,7 +352,7 @@ int32_t OpenMainWindow(const MainWindowCalls& calls) {
   if (lock == -1) return 1;
   Session session;
   session.calls = &calls;
-  session.interactive = lock >= 0 && isatty(STDOUT_FILENO);
+  session.interactive = lock >= 0 && Sys().isatty(STDOUT_FILENO) == 1;
   g_session = &session;
   int32_t result = session.interactive ? RunInteractive(session) : RunFromInput(session);
   g_session = nullptr;
