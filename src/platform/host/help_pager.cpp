@@ -1,8 +1,10 @@
 // HELP on the host: the help page, turned into text, through the user's pager when the output
 // is a terminal ($PAGER, else less), plainly otherwise.
 #include <iconv.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -44,6 +46,23 @@ std::u16string DecodeGb2312(const void* data, size_t size) {
   return text;
 }
 
+// Hands the page to the user's pager ($PAGER, else less), started as a shell starts it. False
+// when it could not be started (the shell answers 127 for a command it can't find, 126 for one
+// it can't run): then nothing of the page has been shown.
+bool ThroughPager(const std::string& text) {
+  const char* pager = std::getenv("PAGER");
+  host::Sys().setenv("LESS", "FRX", 0);
+  FILE* pipe = host::Sys().popen(pager != nullptr && pager[0] != 0 ? pager : "less", "w");
+  if (pipe == nullptr) return false;
+  // A pager that is gone (not found, or quit early) must not end HELP with SIGPIPE.
+  void (*previous)(int) = std::signal(SIGPIPE, SIG_IGN);
+  std::fwrite(text.data(), 1, text.size(), pipe);
+  int status = host::Sys().pclose(pipe);
+  std::signal(SIGPIPE, previous == SIG_ERR ? SIG_DFL : previous);
+  // -1: its end could not be learnt, but it was started.
+  return status == -1 || !(WIFEXITED(status) && (WEXITSTATUS(status) == 127 || WEXITSTATUS(status) == 126));
+}
+
 }  // namespace
 
 int32_t ShowHelp() {
@@ -53,17 +72,8 @@ int32_t ShowHelp() {
     text = base::Utf16ToUtf8(RenderHelpText(DecodeGb2312(page.data, page.size)).text);
   }
   std::fflush(stdout);
-  if (host::Sys().isatty(STDOUT_FILENO) == 1) {
-    // The pager is the user's own program, started as a shell would start it.
-    const char* pager = std::getenv("PAGER");
-    setenv("LESS", "FRX", 0);
-    FILE* pipe = popen(pager != nullptr && pager[0] != 0 ? pager : "less", "w");
-    if (pipe != nullptr) {
-      std::fwrite(text.data(), 1, text.size(), pipe);
-      pclose(pipe);
-      return 0;
-    }
-  }
+  if (host::Sys().isatty(STDOUT_FILENO) == 1 && ThroughPager(text)) return 0;
+  // No terminal, or no pager could be started: the page is printed as it is.
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
   return 0;

@@ -71,6 +71,12 @@ const SystemCalls kReal = {
     [](void* library, const char* name) { return ::dlsym(library, name); },
     [](void* library) { return ::dlclose(library); },
     [](int fd) { return ::isatty(fd); },
+    [](int fd) { return ::ttyname(fd); },
+    []() { return ::getuid(); },
+    [](char** line, size_t* capacity, FILE* stream) { return ::getline(line, capacity, stream); },
+    [](const char* command, const char* mode) { return ::popen(command, mode); },
+    [](FILE* stream) { return ::pclose(stream); },
+    [](const char* name, const char* value, int overwrite) { return ::setenv(name, value, overwrite); },
     [](void* address, size_t length, int advice) { return ::madvise(address, length, advice); },
 };
 

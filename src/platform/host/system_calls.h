@@ -1,7 +1,7 @@
 // The seam between the host backend and the operating system.
 //
 // Every system call that the host backend makes (files, folders, the hive and its lock, the
-// log, the journal, processes, sounds, libraries, waiting, finding the terminal, advice on
+// log, the journal, processes, sounds, libraries, waiting, the terminal and the pager, advice on
 // memory) goes through this one table of function pointers (ncurses keeps its own). Tests
 // replace an entry to make a chosen call fail ("the third open fails with ENOSPC") and put it back afterwards; nothing
 // else writes to it. A replacement reports failure the way the call does: -1 or a null pointer
@@ -9,6 +9,7 @@
 #pragma once
 #include <dirent.h>
 #include <poll.h>
+#include <stdio.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -54,8 +55,15 @@ struct SystemCalls {
   void* (*dlopen)(const char* file, int mode);
   void* (*dlsym)(void* library, const char* name);
   int (*dlclose)(void* library);
-  // The terminal that boxes are shown on.
+  // The terminal that boxes and the session are shown on, the user it belongs to, the lines
+  // read when it is no terminal, and the pager that help is shown through.
   int (*isatty)(int fd);
+  char* (*ttyname)(int fd);
+  uid_t (*getuid)();
+  ssize_t (*getline)(char** line, size_t* capacity, FILE* stream);
+  FILE* (*popen)(const char* command, const char* mode);
+  int (*pclose)(FILE* stream);             // the command's wait status
+  int (*setenv)(const char* name, const char* value, int overwrite);
   // Memory.
   int (*madvise)(void* address, size_t length, int advice);
 };

@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <histedit.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -79,18 +81,26 @@ std::string HistoryPath() {
 }
 
 // One session per terminal: a lock named after the terminal, held while the session is open,
-// so a second OVUI finds it whether it runs inside the session or in another copy.
+// so a second OVUI finds it whether it runs inside the session or in another copy. The lock is
+// named by the terminal's device number where the terminal has no name (no /dev/pts in a bare
+// container), so the rule holds there too. -1 when another session holds it, -2 when there is
+// nothing to lock (no terminal, or no lock file can be made: the session opens without it).
 int LockTerminal() {
   if (Sys().isatty(STDIN_FILENO) != 1) return -2;
-  const char* tty = ttyname(STDIN_FILENO);
-  if (tty == nullptr) return -2;  // no terminal: nothing to share
-  std::string name = tty;
-  for (char& c : name) {
-    if (c == '/') c = '_';
+  std::string name;
+  if (const char* tty = Sys().ttyname(STDIN_FILENO)) {
+    name = tty;
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+  } else {
+    struct stat info {};
+    if (Sys().fstat(STDIN_FILENO, &info) != 0) return -2;
+    name = "_dev_" + std::to_string(major(info.st_rdev)) + "_" + std::to_string(minor(info.st_rdev));
   }
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::string path = (runtime != nullptr && runtime[0] == '/') ? std::string(runtime) : std::string("/tmp");
-  path += "/orvinta-" + std::to_string(getuid()) + "-session" + name + ".lock";
+  path += "/orvinta-" + std::to_string(Sys().getuid()) + "-session" + name + ".lock";
   int fd = Sys().open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   if (fd < 0) return -2;
   if (Sys().flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -336,7 +346,7 @@ int32_t RunFromInput(Session& session) {
   char* line = nullptr;
   size_t capacity = 0;
   ssize_t length;
-  while ((length = getline(&line, &capacity, stdin)) >= 0) {
+  while ((length = Sys().getline(&line, &capacity, stdin)) >= 0) {
     Execute(*session.calls, WithoutLineEnd(line, static_cast<int>(length)));
   }
   std::free(line);
@@ -352,7 +362,7 @@ int32_t OpenMainWindow(const MainWindowCalls& calls) {
   if (lock == -1) return 1;
   Session session;
   session.calls = &calls;
-  session.interactive = lock >= 0 && Sys().isatty(STDOUT_FILENO) == 1;
+  session.interactive = Sys().isatty(STDIN_FILENO) == 1 && Sys().isatty(STDOUT_FILENO) == 1;
   g_session = &session;
   int32_t result = session.interactive ? RunInteractive(session) : RunFromInput(session);
   g_session = nullptr;
