@@ -10,11 +10,12 @@
         assert term.wait_exit(10) == 0
 
 The program runs in its own session with the pty as its controlling terminal (so Ctrl-C is
-SIGINT), of a fixed size; what it writes goes through a VT100/xterm screen model (pyte), so
+SIGINT), of a fixed size; what it writes goes through a VT100/xterm screen model (pyte, with xterm's second screen), so
 text() is what a person would see. Every wait has a timeout, and leaving the `with` block kills
 the program's process group.
 """
 
+import copy
 import fcntl
 import os
 import select
@@ -45,12 +46,47 @@ class TerminalError(Exception):
     pass
 
 
+class XtermScreen(pyte.Screen):
+    """pyte's screen with xterm's second screen (private modes 47, 1047, 1049), which pyte
+    lacks: a program that draws on it (curses, where terminfo says smcup) leaves the first
+    screen as it was, and leaving it shows that again."""
+
+    SECOND = {47, 1047, 1049}
+
+    def __init__(self, *args):
+        super().__init__(*args)
+        self.first = None  # the first screen's rows and cursor while the second is shown
+
+    def set_mode(self, *modes, **kwargs):
+        if kwargs.get("private") and self.SECOND.intersection(modes):
+            if self.first is None:
+                self.first = ({y: dict(row) for y, row in self.buffer.items()}, copy.copy(self.cursor))
+                self.buffer.clear()
+                self.dirty.update(range(self.lines))
+            modes = [mode for mode in modes if mode not in self.SECOND]
+        super().set_mode(*modes, **kwargs)
+
+    def reset_mode(self, *modes, **kwargs):
+        if kwargs.get("private") and self.SECOND.intersection(modes):
+            if self.first is not None:
+                rows, cursor = self.first
+                self.first = None
+                self.buffer.clear()
+                for y, row in rows.items():
+                    self.buffer[y].update(row)
+                if 1049 in modes:  # 1049 also keeps the cursor
+                    self.cursor = cursor
+                self.dirty.update(range(self.lines))
+            modes = [mode for mode in modes if mode not in self.SECOND]
+        super().reset_mode(*modes, **kwargs)
+
+
 class Terminal:
     def __init__(self, argv, env=None, cwd=None, rows=24, cols=80, term="xterm"):
         """Starts argv in a pty of rows x cols; env replaces the environment (TERM, LINES and
         COLUMNS are set from the arguments)."""
         self.rows, self.cols = rows, cols
-        self.screen = pyte.Screen(cols, rows)
+        self.screen = XtermScreen(cols, rows)
         self.stream = pyte.ByteStream(self.screen)
         self.output = bytearray()  # everything the program wrote, for a failing test to show
         self.status = None
@@ -120,6 +156,14 @@ class Terminal:
                     return number
             if time.monotonic() >= deadline or (not alive and not self._running()):
                 raise TerminalError(f"{text!r} did not show within {timeout} s; the screen:\n{self.text()}")
+
+    def wait_until(self, condition, timeout=10):
+        """Waits until condition() is true, reading the program's output meanwhile."""
+        deadline = time.monotonic() + timeout
+        while not condition():
+            if time.monotonic() >= deadline:
+                raise TerminalError(f"the condition did not hold within {timeout} s; the screen:\n{self.text()}")
+            self.pump(0.05)
 
     # -- input -------------------------------------------------------------------------------
 

@@ -162,6 +162,36 @@ def test_menu_keys_do_the_menu_items():
     assert ".provxml" not in hive and "Shell\\Open\\Command" not in hive, hive
 
 
+def test_a_box_gives_the_pane_back():
+    # With the second screen (xterm) the terminal keeps the pane under the box; without it
+    # (the Linux console, vt100) the session draws the pane again.
+    for term_type in ("xterm", "linux", "vt100"):
+        base = Path(tempfile.mkdtemp(prefix="session."))
+        env = session_env(base)
+        del env["ORVINTA_ANSWERS"]  # the box is answered on the terminal
+        with Terminal([str(PROGRAM), "OVUI"], env=env, rows=24, cols=80, term=term_type) as term:
+            term.wait_for(PROMPT)
+            term.send("EVAL x=4")
+            term.press("ENTER")
+            term.wait_for("     00000004 ")
+            term.send("MSGX 盒子里的话")
+            term.press("ENTER")
+            term.wait_for("盒子里的话")
+            term.wait_until(lambda: "EVAL x=4" not in term.text(), timeout=10)  # the box covers it
+            term.press("ENTER")
+            term.wait_for("     00000001 ")
+            shown = term.lines()
+            assert "EVAL x=4" in shown and "MSGX 盒子里的话" in shown, (term_type, term.text())
+            assert any(line.startswith("     00000004 ") for line in shown), (term_type, term.text())
+            assert "[ OK ]" not in term.text() and "> OK <" not in term.text(), (term_type, term.text())
+            term.wait_until(lambda: command_line(term) == PROMPT, timeout=10)
+            term.send("EVAL x=5")
+            term.press("ENTER")
+            term.wait_for("     00000005 ")
+            term.press("F10")
+            assert term.wait_exit(10) == 0, term_type
+
+
 def test_help_prints_the_page_as_text_without_a_terminal():
     import subprocess
     base = Path(tempfile.mkdtemp(prefix="session."))

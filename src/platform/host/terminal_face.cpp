@@ -38,6 +38,8 @@ struct Session {
   FILE* file = nullptr;
   std::string failure;
   std::string savedLocale;
+  bool secondScreen = false;  // the terminal keeps the picture under a box by itself
+  void (*repaint)(int rows) = nullptr;
 };
 
 Session g_session;
@@ -65,6 +67,9 @@ bool Begin(std::string* why) {
     } else if ((g_session.screen = newterm(nullptr, g_session.file, g_session.file)) == nullptr) {
       const char* term = std::getenv("TERM");
       g_session.failure = std::string("curses does not know the terminal type TERM=") + (term != nullptr ? term : "");
+    } else {
+      const char* leave = tigetstr(const_cast<char*>("rmcup"));
+      g_session.secondScreen = leave != nullptr && leave != reinterpret_cast<char*>(-1) && leave[0] != 0;
     }
   }
   if (g_session.screen == nullptr) {
@@ -87,6 +92,7 @@ void End() {
   refresh();
   endwin();
   std::setlocale(LC_CTYPE, g_session.savedLocale.c_str());
+  if (!g_session.secondScreen && g_session.repaint != nullptr) g_session.repaint(LINES);
 }
 
 // Ctrl-C: the terminal as it was, then the interrupt's usual end.
@@ -438,6 +444,8 @@ class FormFace {
 }  // namespace
 
 bool HasTerminal() { return Sys().isatty(0) == 1; }
+
+void SetScreenRepaint(void (*repaint)(int rows)) { g_session.repaint = repaint; }
 
 int32_t TerminalMessageBox(const char16_t* text, const char16_t* caption, uint32_t type, std::string* why) {
   if (!Begin(why)) return 0;

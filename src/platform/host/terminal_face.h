@@ -19,6 +19,11 @@ namespace orvinta::platform::host {
 // True when standard input is a terminal.
 bool HasTerminal();
 
+// Called after a box or form has gone from a terminal that keeps no second screen (the Linux
+// console, vt100): what the box drew over is gone, and whoever owns the screen draws it again.
+// It is told the screen's rows. Null for none. Where the terminal has the alternate screen, it gives the picture back itself.
+void SetScreenRepaint(void (*repaint)(int rows));
+
 // The button chosen; 0 with `why` when the terminal can't show the box.
 int32_t TerminalMessageBox(const char16_t* text, const char16_t* caption, uint32_t type, std::string* why);
 

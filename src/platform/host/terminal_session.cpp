@@ -22,6 +22,7 @@
 #include "platform/files.h"
 #include "platform/host/name_match.h"
 #include "platform/host/system_calls.h"
+#include "platform/host/terminal_face.h"
 #include "platform/platform.h"
 #include "platform/shell.h"
 #include "platform/ui_strings.h"
@@ -38,12 +39,49 @@ struct Session {
   const MainWindowCalls* calls = nullptr;
   MenuItem pending = MenuItem::kNone;
   bool interactive = false;
+  // The pane's text since it was last cleared, its last lines only: what a box that the
+  // terminal can't put back drew over (host::SetScreenRepaint).
+  std::string shown;
 };
 
 Session* g_session = nullptr;  // the open session: the log pane is open while this is set
 
+constexpr size_t kShownLines = 500;
+
+void Remember(std::string_view text) {
+  if (g_session == nullptr || !g_session->interactive) return;
+  std::string& shown = g_session->shown;
+  shown.append(text);
+  size_t lines = 0;
+  for (size_t at = shown.size(); at-- > 0;) {
+    if (shown[at] == '\n' && ++lines > kShownLines) {
+      shown.erase(0, at + 1);
+      break;
+    }
+  }
+}
+
 void WriteOut(std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
+  Remember(text);
+}
+
+// The pane again after a box: the screen cleared, then as many of its last lines as fit above
+// the prompt, which the editor draws anew when it reads the next line.
+void Repaint(int rows) {
+  if (g_session == nullptr) return;
+  const std::string& shown = g_session->shown;
+  size_t from = 0;
+  int lines = 0;
+  for (size_t at = shown.size(); at-- > 0;) {
+    if (shown[at] == '\n' && ++lines >= rows) {
+      from = at + 1;
+      break;
+    }
+  }
+  std::fputs("\033[H\033[2J", stdout);
+  std::fwrite(shown.data() + from, 1, shown.size() - from, stdout);
   std::fflush(stdout);
 }
 
@@ -168,6 +206,11 @@ std::u16string CommonPrefix(const std::vector<std::u16string>& words) {
   return prefix;
 }
 
+const char* Prompt(EditLine* = nullptr) {
+  static const std::string prompt = ORVINTA_TEXT_COMMAND_LABEL " ";
+  return prompt.c_str();
+}
+
 unsigned char Complete(EditLine* editor, int) {
   const LineInfo* info = el_line(editor);
   std::string before(info->buffer, static_cast<size_t>(info->cursor - info->buffer));
@@ -193,6 +236,7 @@ unsigned char Complete(EditLine* editor, int) {
     el_insertstr(editor, Utf8(common).c_str());
     return CC_REFRESH;
   }
+  Remember(Prompt(editor) + std::string(info->buffer, static_cast<size_t>(info->lastchar - info->buffer)));
   std::string list = "\n";
   for (const std::u16string& candidate : candidates) {
     size_t slash = candidate.rfind(u'\\', candidate.size() > 1 ? candidate.size() - 2 : 0);
@@ -217,11 +261,6 @@ unsigned char KeyAbout(EditLine* e, int) { return Choose(e, MenuItem::kAbout); }
 unsigned char KeyAssociation(EditLine* e, int) { return Choose(e, MenuItem::kAssociation); }
 unsigned char KeyClearLog(EditLine* e, int) { return Choose(e, MenuItem::kClearLog); }
 unsigned char KeyExit(EditLine* e, int) { return Choose(e, MenuItem::kExit); }
-
-const char* Prompt(EditLine*) {
-  static const std::string prompt = ORVINTA_TEXT_COMMAND_LABEL " ";
-  return prompt.c_str();
-}
 
 void BindKeys(EditLine* editor) {
   el_set(editor, EL_ADDFN, "orvinta-complete", "complete a keyword or a device path", Complete);
@@ -272,6 +311,7 @@ bool DoMenuItem(MenuItem item, const MainWindowCalls& calls) {
     case MenuItem::kClearLog:
       // The log pane is the screen: clear it and its scroll-back, then show the window's top.
       WriteOut("\033[H\033[2J\033[3J");
+      g_session->shown.clear();
       ShowBanner();
       return true;
     case MenuItem::kExit:
@@ -313,12 +353,15 @@ int32_t RunInteractive(Session& session) {
   el_set(editor, EL_HIST, history, kept);
   el_set(editor, EL_SIGNAL, 1);
   BindKeys(editor);
+  host::SetScreenRepaint(Repaint);
   ShowBanner();
   for (;;) {
     int count = 0;
     session.pending = MenuItem::kNone;
     const char* line = el_gets(editor, &count);
     if (line == nullptr) break;  // Ctrl-D on an empty line, or the terminal closed
+    // The line as it stands on the screen, for a repaint (a menu key's line ends below).
+    Remember(Prompt() + std::string(WithoutLineEnd(line, count)) + (session.pending == MenuItem::kNone ? "\n" : ""));
     if (session.pending != MenuItem::kNone) {
       // A menu key: the typed text stays in the box.
       std::string typedSoFar(WithoutLineEnd(line, count));
@@ -335,6 +378,7 @@ int32_t RunInteractive(Session& session) {
     Execute(*session.calls, typed);
   }
   WriteOut("\n");
+  host::SetScreenRepaint(nullptr);
   history_end(kept);
   el_end(editor);
   std::setlocale(LC_CTYPE, previousLocale.c_str());
