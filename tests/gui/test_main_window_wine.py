@@ -6,11 +6,12 @@ across copies), and a script that goes on after the window closes. Screenshots o
 windows are kept."""
 
 import re
+import subprocess
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gui_harness import WineSession, run_tests  # noqa: E402
+from gui_harness import Window, WineSession, run_tests  # noqa: E402
 
 ENTRY = "\r\n     {:08X} "
 
@@ -25,6 +26,14 @@ def wait_until(predicate, what, timeout=20):
     raise AssertionError(f"{what} did not happen within {timeout} s")
 
 
+def ink_height(wine, control, name):
+    """The height in pixels of the dark part of a control's picture, inside its frame."""
+    path = wine.screenshot(name, Window(wine, control))
+    done = subprocess.run(["convert", str(path), "-shave", "4x4", "-colorspace", "gray", "-threshold", "45%",
+                           "-negate", "-trim", "-format", "%h", "info:"], capture_output=True, text=True, timeout=30)
+    return int(done.stdout)
+
+
 def test_main_window():
     with WineSession("mainwin") as wine:
         run = wine.launch_orvinta("OVUI\r\nMSGX Done", root_files={"setup.ovs": b"EVAL x=3\r\n"})
@@ -32,6 +41,9 @@ def test_main_window():
         controls = main.controls()
         assert controls[1]["text"] == "执行" and not controls[1]["enabled"], controls[1]
         assert controls[2]["text"] == "菜单", controls[2]
+        # The buttons made for a desktop write in the dialog's font, as its other controls do
+        # (Wine answers no WM_GETFONT from another process, so the glyphs are measured).
+        assert abs(ink_height(wine, controls[2], "menu-button") - ink_height(wine, controls[304], "prompt")) <= 1
         assert controls[304]["text"] == "请输入要执行的命令，命令解释引擎将为您执行它。"
 
         # Execute is enabled by the first character and runs the box; the pane shows the entry.

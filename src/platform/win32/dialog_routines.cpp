@@ -63,8 +63,14 @@ int ButtonHeight() { return GetSystemMetrics(SM_CXSMICON) + 5; }
 void CreateCommandButton(HWND dialog, int command, UINT stringId, DWORD style) {
   wchar_t caption[80] = {};
   LoadStringW(ModuleInstance(), stringId, caption, 80);
-  CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_TABSTOP | style, 0, 0, kButtonWidth, ButtonHeight(), dialog,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(command)), ModuleInstance(), nullptr);
+  HWND button = CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_TABSTOP | style, 0, 0, kButtonWidth,
+                                ButtonHeight(), dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(command)),
+                                ModuleInstance(), nullptr);
+  // A control made after the dialog gets the system font unless told otherwise; the dialog's
+  // own controls have the template's font (none for a blank template: then nothing changes).
+  if (button != nullptr) {
+    if (LRESULT font = SendMessageW(dialog, WM_GETFONT, 0, 0)) SendMessageW(button, WM_SETFONT, font, FALSE);
+  }
 }
 
 #pragma pack(push, 4)
