@@ -26,6 +26,7 @@ const SystemCalls kReal = {
     [](int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); },
     [](int fd, off_t length) { return ::ftruncate(fd, length); },
     [](int fd) { return ::fsync(fd); },
+    [](int fd) { return ::fdatasync(fd); },
     [](int fd, int operation) { return ::flock(fd, operation); },
     [](int fd, struct stat* info) { return ::fstat(fd, info); },
     [](const char* path, struct stat* info) { return ::stat(path, info); },

@@ -24,6 +24,7 @@ struct SystemCalls {
   off_t (*lseek)(int fd, off_t offset, int whence);
   int (*ftruncate)(int fd, off_t length);
   int (*fsync)(int fd);
+  int (*fdatasync)(int fd);
   int (*flock)(int fd, int operation);
   int (*fstat)(int fd, struct stat* info);
   int (*stat)(const char* path, struct stat* info);
