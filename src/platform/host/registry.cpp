@@ -182,7 +182,8 @@ class HiveRegistry final : public HostRegistry {
 
   void ProcessEnds() override {
     if (!pending_.empty()) CommitChanges();
-    if (!unfolded_ || state_ != State::Ready) return;
+    // Changes whose commit failed are not folded either: the hive never holds what its log lacks.
+    if (!unfolded_ || state_ != State::Ready || !pending_.empty()) return;
     unfolded_ = false;
     HiveFileVersion log;
     if (file_.LogCurrent(log) != 0 || !log.exists || log.size == 0) return;  // folded by another process
@@ -448,16 +449,13 @@ class HiveRegistry final : public HostRegistry {
     return win::kErrorSuccess;
   }
 
-  // Makes the command's changes lasting (the lock is held): a record at the log's end, or a new
-  // hive when the log would outgrow the threshold.
+  // Makes the command's changes lasting (the lock is held): a record at the log's end, then a
+  // new hive when the log has outgrown the threshold. The record goes first even then: a log
+  // left beside the hive that holds it (a kill between the rename and the removal) is read
+  // again over that hive, which changes nothing only if the hive holds nothing newer than it.
   uint32_t Commit() {
     std::string_view header = log_.offset == 0 ? kLogHeader : std::string_view();
     off_t recordSize = static_cast<off_t>(header.size() + 1 + pending_.size() + kLogRecordEnd.size());
-    if (log_.offset + recordSize > std::max<off_t>(kFoldAtLeast, hiveVersion_.size / 2) &&
-        Fold() == win::kErrorSuccess) {
-      DropPending();
-      return win::kErrorSuccess;
-    }
     std::string record;
     record.reserve(static_cast<size_t>(recordSize));
     record.append(header);
@@ -475,6 +473,8 @@ class HiveRegistry final : public HostRegistry {
     log_.lines += LinesIn(record);
     unfolded_ = true;
     DropPending();
+    // A fold that fails leaves the change lasting in the log all the same.
+    if (log_.offset > std::max<off_t>(kFoldAtLeast, hiveVersion_.size / 2)) Fold();
     return win::kErrorSuccess;
   }
 
