@@ -6,8 +6,9 @@
 // into a new hive, everything again (open handles follow their keys by path). CommitChanges
 // appends the command's changes to the log as one record, flushed to disk, and releases the
 // lock, so a change costs what it changes; when the log has grown past half the hive (and at
-// least 256 KiB), the commit writes a new hive instead and removes the log. So two processes
-// never lose each other's changes, and a command that sets 20,000 values writes once.
+// least 256 KiB), the commit then folds it: writes a new hive and removes the log. So two
+// processes never lose each other's changes, and a command that sets 20,000 values writes its
+// record and at most one hive.
 //
 // A hive or log that cannot be read or parsed is never written: every call then fails with
 // ERROR_BADDB (1009), or the read's own error code, and stderr says why, once per process. A
