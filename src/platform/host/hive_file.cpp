@@ -70,10 +70,33 @@ class FileSink final : public TextSink {
   uint32_t error_ = win::kErrorSuccess;
 };
 
+// The file a path names once its symbolic links are followed (the path itself when it is none,
+// or a link leads nowhere readable): the hive is replaced beside its target, never over the link.
+std::string FollowLinks(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat info;
+    if (Sys().lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) break;
+    char target[4096];
+    ssize_t length = Sys().readlink(path.c_str(), target, sizeof target);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof target) break;
+    std::string next(target, static_cast<size_t>(length));
+    size_t slash = path.rfind('/');
+    path = next[0] == '/' || slash == std::string::npos ? next : path.substr(0, slash + 1) + next;
+  }
+  return path;
+}
+
 }  // namespace
 
 HiveFile::HiveFile(std::string path, std::chrono::milliseconds lockWait)
-    : path_(std::move(path)), logPath_(path_ + ".log"), lockWait_(lockWait) {}
+    : path_(FollowLinks(std::move(path))), logPath_(path_ + ".log"), lockWait_(lockWait) {}
+
+void HiveFile::TakeHiveMode(int fd) {
+  struct stat hive;
+  if (Sys().stat(path_.c_str(), &hive) != 0) return;  // a first hive: the umask's mode
+  Sys().fchmod(fd, hive.st_mode & 07777);
+  Sys().fchown(fd, hive.st_uid, hive.st_gid);  // only a privileged process may give a file away
+}
 
 HiveFile::~HiveFile() { Unlock(); }
 
@@ -135,8 +158,9 @@ uint32_t HiveFile::LogCurrent(HiveFileVersion& version) {
 
 uint32_t HiveFile::AppendLog(off_t offset, std::string_view text, HiveFileVersion& version) {
   SystemCalls& calls = Sys();
-  int fd = calls.open(logPath_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  int fd = calls.open(logPath_.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return LastError();
+  if (offset == 0) TakeHiveMode(fd);  // the log holds the same registry
   uint32_t error = calls.lseek(fd, offset, SEEK_SET) == offset ? win::kErrorSuccess : LastError();
   if (error == win::kErrorSuccess) error = WriteAll(fd, text);
   // Nothing may follow the record: a tail that could not be cut earlier is cut now.
@@ -159,7 +183,7 @@ uint32_t HiveFile::CutLog(off_t size) {
     if (calls.unlink(logPath_.c_str()) != 0 && errno != ENOENT) return LastError();
     return win::kErrorSuccess;
   }
-  int fd = calls.open(logPath_.c_str(), O_WRONLY | O_CLOEXEC, 0);
+  int fd = calls.open(logPath_.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0);
   if (fd < 0) return LastError();
   uint32_t error = calls.ftruncate(fd, size) == 0 ? win::kErrorSuccess : LastError();
   if (error == win::kErrorSuccess && calls.fdatasync(fd) != 0) error = LastError();
@@ -187,7 +211,7 @@ void HiveFile::SyncFolder() {
 uint32_t HiveFile::OpenLock(int& fd) {
   if (uint32_t error = CreateFolders(); error != win::kErrorSuccess) return error;
   std::string lockPath = path_ + ".lock";
-  fd = Sys().open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  fd = Sys().open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
   return fd < 0 ? LastError() : win::kErrorSuccess;
 }
 
@@ -229,9 +253,14 @@ void HiveFile::Unlock() {
 
 uint32_t HiveFile::Replace(const std::function<bool(TextSink&)>& write, HiveFileVersion& version) {
   SystemCalls& calls = Sys();
+  // Made afresh, never through whatever a crash or another user left at its name (the lock is
+  // held, so no process of ours is writing it).
   std::string newPath = path_ + ".new";
-  int fd = calls.open(newPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  struct stat left;
+  if (calls.lstat(newPath.c_str(), &left) == 0 && calls.unlink(newPath.c_str()) != 0) return LastError();
+  int fd = calls.open(newPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return LastError();
+  TakeHiveMode(fd);
   FileSink sink(fd);
   bool written = write(sink);
   uint32_t error = sink.Error();

@@ -2,8 +2,10 @@
 //
 // Every system call goes through the host's one table (system_calls.h), which tests override
 // to inject a failure ("the rename fails with EXDEV").
-//   <hive>       the registry as text; replaced whole: written to "<hive>.new", flushed to disk,
-//                renamed over the hive, so a reader sees the old file or the new one
+//   <hive>       the registry as text; replaced whole: written to "<hive>.new" (made afresh, with
+//                the hive's mode and owner), flushed to disk, renamed over the hive, so a reader
+//                sees the old file or the new one. A hive path that is a symbolic link stands for
+//                its target: the files are the target's and sit beside it.
 //   <hive>.log   the changes not yet in the hive, appended one record at a time and flushed
 //   <hive>.lock  an flock taken by a process while it changes the registry (the hive itself is
 //                replaced by rename, so a lock on it would lock the old file)
@@ -74,6 +76,7 @@ class HiveFile {
 
  private:
   uint32_t CreateFolders();
+  void TakeHiveMode(int fd);  // the hive's mode and owner, when there is a hive
   uint32_t OpenLock(int& fd);
   void SyncFolder();
 

@@ -27,6 +27,8 @@ const SystemCalls kReal = {
     [](int fd, off_t length) { return ::ftruncate(fd, length); },
     [](int fd) { return ::fsync(fd); },
     [](int fd) { return ::fdatasync(fd); },
+    [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
+    [](int fd, uid_t owner, gid_t group) { return ::fchown(fd, owner, group); },
     [](int fd, int operation) { return ::flock(fd, operation); },
     [](int fd, struct stat* info) { return ::fstat(fd, info); },
     [](const char* path, struct stat* info) { return ::stat(path, info); },

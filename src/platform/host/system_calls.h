@@ -25,6 +25,8 @@ struct SystemCalls {
   int (*ftruncate)(int fd, off_t length);
   int (*fsync)(int fd);
   int (*fdatasync)(int fd);
+  int (*fchmod)(int fd, mode_t mode);
+  int (*fchown)(int fd, uid_t owner, gid_t group);
   int (*flock)(int fd, int operation);
   int (*fstat)(int fd, struct stat* info);
   int (*stat)(const char* path, struct stat* info);
