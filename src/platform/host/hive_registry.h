@@ -1,6 +1,7 @@
 // The host's registry service over a hive file and its change log (platform/host/registry.cpp).
 //
-// The hive and the log are read at the first registry call of the process. The first call of a
+// The hive and the log are read at the first registry call of the process; a call between
+// commands takes what other processes committed since (a stat of each file when nothing did). The first call of a
 // command that changes something takes the lock and catches up with what other processes
 // committed since: the records they appended to the log, or, when one of them folded the log
 // into a new hive, everything again (open handles follow their keys by path). CommitChanges

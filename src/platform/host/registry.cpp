@@ -288,8 +288,44 @@ class HiveRegistry final : public HostRegistry {
   }
 
   uint32_t Ready() {
-    if (state_ == State::Unread) Load();
+    if (state_ == State::Unread) {
+      Load();
+    } else if (state_ == State::Ready && !file_.Locked() && pending_.empty()) {
+      Refresh();
+    }
     return state_ == State::Ready ? win::kErrorSuccess : unusableCode_;
+  }
+
+  // Between commands, what other processes committed since this one read: two stats when
+  // nothing changed, the new records when only the log grew, everything again after a fold.
+  // Without the lock, so a record being written is left for later, never cut.
+  void Refresh() {
+    HiveFileVersion hiveNow, logNow;
+    if (file_.Current(hiveNow) != 0 || file_.LogCurrent(logNow) != 0) return;  // what was read stands
+    if (hiveNow == hiveVersion_ && logNow == log_.file) return;
+    bool sameLog = log_.offset == 0 || logNow.SameFile(log_.file);
+    if (hiveNow == hiveVersion_ && sameLog && logNow.size >= log_.offset) {
+      std::string text;
+      if (file_.ReadLog(log_.offset, text, logNow) != 0) return;
+      HiveFileVersion hiveAfter;
+      // A fold meanwhile may have made this another hive's log: then everything is read again.
+      bool stillSame = file_.Current(hiveAfter) == 0 && hiveAfter == hiveVersion_ &&
+                       (log_.offset == 0 || logNow.SameFile(log_.file)) && logNow.size >= log_.offset;
+      if (stillSame) {
+        HiveParseError parseError;
+        LogRead read;
+        if (!ReadLog(text, log_.offset == 0, log_.lines + 1, &hive_, read, parseError)) {
+          MakeUnusable(win::kErrorRegistryCorrupt, "log", Unreadable("log", parseError));
+          return;
+        }
+        log_.file = logNow;
+        log_.offset += static_cast<off_t>(read.wholeBytes);
+        log_.lines += read.wholeLines;
+        return;
+      }
+    }
+    state_ = State::Unread;
+    Load();
   }
 
   // Reads without the lock: the hive, then the log, then whether the hive is still the file
