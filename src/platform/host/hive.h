@@ -19,6 +19,9 @@ namespace orvinta::platform::host {
 using KeyId = uint32_t;
 inline constexpr KeyId kNoKey = 0xFFFFFFFF;
 inline constexpr int kHiveRootCount = 4;
+// Windows' limit on the levels of keys below a root; a deeper key is refused wherever it comes
+// from, so a hive's text stays linear in what was written.
+inline constexpr size_t kMaxKeyDepth = 512;
 
 // The root key names, in the order of their handle values (and of Hive::Root).
 inline constexpr std::u16string_view kHiveRootNames[kHiveRootCount] = {

@@ -77,6 +77,7 @@ class HiveRegistry final : public HostRegistry {
     if (uint32_t error = SplitPath(subKey, parts); error != 0) return error;
     Target target;
     if (uint32_t error = Resolve(parent, target); error != 0) return error;
+    if (target.path->size() + parts.size() > kMaxKeyDepth) return win::kErrorInvalidParameter;
     KeyId key = Walk(target.key, parts);
     if (key == kNoKey) {
       if (uint32_t error = BeginChange(); error != 0) return error;

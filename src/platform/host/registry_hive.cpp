@@ -19,6 +19,7 @@ constexpr std::string_view kAbout =
     "; Keys in brackets, their values below: \"name\"=\"text\", dword:, hex:, hex(type):, str(type):\"text\",\n"
     "; multi_sz:\"a\",\"b\"; @ is the default value. In quotes \\\\ \\\" \\xHHHH are escapes, in key names %HHHH.\n";
 constexpr size_t kWrapColumn = 76;
+constexpr const char* kTooDeep = "a key more than 512 levels below its root";
 constexpr size_t kWritePiece = 256 * 1024;
 constexpr std::string_view kRootNamesUtf8[kHiveRootCount] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
                                                              "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
@@ -484,6 +485,10 @@ class TextReader {
     KeyId key = chain_.back().key;
     at = chain_.back().end;
     while (at < path.size()) {
+      if (chain_.size() > kMaxKeyDepth) {
+        chain_.clear();
+        return Fail(number, kTooDeep);
+      }
       if (!KeyName(path, at, number)) {
         chain_.clear();
         return false;
@@ -502,7 +507,8 @@ class TextReader {
   bool OtherKeyLine(std::string_view path, size_t at, int root, bool deletion, size_t number) {
     KeyId key = Hive::Root(root);
     if (deletion && at == path.size()) return Fail(number, "a root key is never deleted");
-    while (at < path.size()) {
+    for (size_t depth = 1; at < path.size(); ++depth) {
+      if (depth > kMaxKeyDepth) return Fail(number, kTooDeep);
       if (!KeyName(path, at, number)) return false;
       if (hive_ == nullptr || key == kNoKey) continue;
       if (deletion && at == path.size()) {
