@@ -309,7 +309,8 @@ class TextReader {
       joining_ = false;
       return Logical(joined_, joinedFrom_);
     }
-    if (line.size() >= 2 && line[0] != ';' && Continued(line)) {
+    // The first line is the header, never continued: a text cut short after "x,\" is no log.
+    if (!headerPending_ && line.size() >= 2 && line[0] != ';' && Continued(line)) {
       joining_ = true;
       joinedFrom_ = number_;
       joined_.assign(line.substr(0, line.size() - 1));
