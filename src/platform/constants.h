@@ -18,6 +18,7 @@ inline constexpr uint32_t kErrorNoMoreFiles = 18;
 inline constexpr uint32_t kErrorNotSameDevice = 17;
 inline constexpr uint32_t kErrorReadFault = 30;
 inline constexpr uint32_t kErrorSharingViolation = 32;
+inline constexpr uint32_t kErrorBadNetpath = 53;
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorOpenFailed = 110;

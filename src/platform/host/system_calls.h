@@ -24,9 +24,9 @@ struct SystemCalls {
   ssize_t (*write)(int fd, const void* data, size_t count);
   off_t (*lseek)(int fd, off_t offset, int whence);
   int (*ftruncate)(int fd, off_t length);
+  int (*fchmod)(int fd, mode_t mode);
   int (*fsync)(int fd);
   int (*fdatasync)(int fd);
-  int (*fchmod)(int fd, mode_t mode);
   int (*fchown)(int fd, uid_t owner, gid_t group);
   int (*flock)(int fd, int operation);
   int (*fstat)(int fd, struct stat* info);

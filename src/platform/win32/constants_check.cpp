@@ -28,6 +28,7 @@ static_assert(kErrorDiskFull == ERROR_DISK_FULL);
 static_assert(kErrorNegativeSeek == ERROR_NEGATIVE_SEEK);
 static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 static_assert(kErrorInvalidName == ERROR_INVALID_NAME);
+static_assert(kErrorBadNetpath == ERROR_BAD_NETPATH);
 static_assert(kErrorBadPathname == ERROR_BAD_PATHNAME);
 static_assert(kErrorModuleNotFound == ERROR_MOD_NOT_FOUND);
 static_assert(kErrorProcNotFound == ERROR_PROC_NOT_FOUND);
