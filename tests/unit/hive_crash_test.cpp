@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -18,25 +19,25 @@ namespace {
 
 const KeyHandle kCurrentUser = RootKeyHandle(win::kHkeyCurrentUser);
 
-std::u16string Text(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-std::u16string Number(int n) { return Text(std::to_string(n)); }
+std::u16string Number(int n) {
+  std::string text = std::to_string(n);
+  return std::u16string(text.begin(), text.end());
+}
 
 // Command n: key Crash\c<n> with its values (every fifth command a large import, folded at its
 // commit), Crash\last set to n, and value v0 of command n-2's key deleted, all in one commit.
 int ValuesOf(int n) { return n % 5 == 4 ? 12000 : 40; }
 
-uint32_t SetNumber(Registry& registry, KeyHandle key, const std::u16string& name, int n) {
-  uint32_t value = static_cast<uint32_t>(n);
-  return registry.RegSetValueExW(key, name.c_str(), win::kRegDword, &value, sizeof value);
-}
-
 uint32_t RunCommand(Registry& registry, int n) {
+  auto set = [&](KeyHandle key, const std::u16string& name) {
+    return registry.RegSetValueExW(key, name.c_str(), win::kRegDword, &n, sizeof n);
+  };
   KeyHandle key = 0, crash = 0;
   uint32_t failed = registry.RegCreateKeyExW(kCurrentUser, (u"Crash\\c" + Number(n)).c_str(), 0, &key);
-  for (int i = 0; i < ValuesOf(n) && failed == 0; ++i) failed = SetNumber(registry, key, u"v" + Number(i), n);
+  for (int i = 0; i < ValuesOf(n) && failed == 0; ++i) failed = set(key, u"v" + Number(i));
   registry.RegCloseKey(key);
   failed = failed != 0 ? failed : registry.RegCreateKeyExW(kCurrentUser, u"Crash", 0, &crash);
-  failed = failed != 0 ? failed : SetNumber(registry, crash, u"last", n);
+  failed = failed != 0 ? failed : set(crash, u"last");
   registry.RegCloseKey(crash);
   if (failed == 0 && n >= 2 && registry.RegOpenKeyExW(kCurrentUser, (u"Crash\\c" + Number(n - 2)).c_str(), 0, &key) == 0) {
     failed = registry.RegDeleteValueW(key, u"v0");
@@ -51,8 +52,7 @@ uint32_t RunCommand(Registry& registry, int n) {
 [[noreturn]] void Commands(const std::string& hivePath, int first, int out) {
   auto registry = host::MakeHiveRegistry(hivePath);
   for (int n = first; n < first + 40; ++n) {
-    if (RunCommand(*registry, n) != 0) _exit(1);
-    if (write(out, &n, sizeof n) != sizeof n) _exit(1);
+    if (RunCommand(*registry, n) != 0 || write(out, &n, sizeof n) != sizeof n) _exit(1);
     if (n % 3 == 2) {
       registry->ProcessEnds();
       registry = host::MakeHiveRegistry(hivePath);
@@ -61,10 +61,11 @@ uint32_t RunCommand(Registry& registry, int n) {
   _exit(0);
 }
 
-std::optional<uint32_t> ReadNumber(const std::u16string& path, const std::u16string& name) {
+int ReadNumber(const std::u16string& path, const std::u16string& name) {  // -1: none
   auto value = test::ReadValue(win::kHkeyCurrentUser, path, name);
-  if (!value || value->type != win::kRegDword || value->data.size() != 4) return std::nullopt;
-  return value->data[0] | value->data[1] << 8 | value->data[2] << 16 | uint32_t{value->data[3]} << 24;
+  int n = -1;
+  if (value && value->data.size() == sizeof n) std::memcpy(&n, value->data.data(), sizeof n);
+  return n;
 }
 
 // The commands before `next` are all there, whole, and none from `next` on.
@@ -72,18 +73,12 @@ void ExpectWholeCommandsBefore(int next) {
   for (int n = std::max(0, next - 8); n < next + 2; ++n) {
     SCOPED_TRACE("command " + std::to_string(n));
     std::u16string key = u"Crash\\c" + Number(n);
-    if (n >= next) {
-      EXPECT_FALSE(test::KeyExists(win::kHkeyCurrentUser, key));
-      continue;
-    }
-    bool deleted = n + 2 < next;
-    EXPECT_EQ(ReadNumber(key, u"v0").has_value(), !deleted);
-    for (int i = 1; i < ValuesOf(n); ++i) {
-      if (ReadNumber(key, u"v" + Number(i)) != static_cast<uint32_t>(n)) {
-        ADD_FAILURE() << "value " << i << " of " << ValuesOf(n);
-        break;
-      }
-    }
+    EXPECT_EQ(test::KeyExists(win::kHkeyCurrentUser, key), n < next);
+    if (n >= next) continue;
+    EXPECT_EQ(ReadNumber(key, u"v0"), n + 2 < next ? -1 : n) << "deleted by command n + 2";
+    int i = 1;
+    while (i < ValuesOf(n) && ReadNumber(key, u"v" + Number(i)) == n) ++i;
+    EXPECT_EQ(i, ValuesOf(n)) << "the first value missing";
   }
 }
 
@@ -115,10 +110,10 @@ TEST(HiveCrash, KilledAnywhereInCommitsAndFoldsTheRegistryKeepsWholeAnsweredComm
 
     ::testing::internal::CaptureStderr();  // a record cut short is cut back, and said so
     hive.Reopen();
-    auto last = ReadNumber(u"Crash", u"last");
+    int last = ReadNumber(u"Crash", u"last");
     std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(said.empty() || said.find("cut back to its last whole change") != std::string::npos) << said;
-    next = last ? static_cast<int>(*last) + 1 : 0;
+    next = last + 1;
     ASSERT_GE(next, answered + 1) << "a command that had answered is lost";
     ExpectWholeCommandsBefore(next);
     if (HasFailure()) return;

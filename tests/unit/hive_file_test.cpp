@@ -17,25 +17,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One command and a process end: a record in the log, then a new hive.
-void SetAndFold(const std::string& hivePath, const char16_t* name) {
+// One command, then a process end when `fold`: a record in the log, then a new hive.
+std::unique_ptr<host::HostRegistry> Set(const std::string& hivePath, const char16_t* name, bool fold = true) {
   auto registry = host::MakeHiveRegistry(hivePath);
   KeyHandle key = 0;
-  ASSERT_EQ(registry->RegCreateKeyExW(RootKeyHandle(win::kHkeyCurrentUser), u"S", 0, &key), 0u);
-  ASSERT_EQ(registry->RegSetValueExW(key, name, win::kRegSz, u"x", 4), 0u);
+  EXPECT_EQ(registry->RegCreateKeyExW(RootKeyHandle(win::kHkeyCurrentUser), u"S", 0, &key), 0u);
+  EXPECT_EQ(registry->RegSetValueExW(key, name, win::kRegSz, u"x", 4), 0u);
   registry->RegCloseKey(key);
-  ASSERT_EQ(registry->CommitChanges(), 0u);
-  registry->ProcessEnds();
+  EXPECT_EQ(registry->CommitChanges(), 0u);
+  if (fold) registry->ProcessEnds();
+  return registry;
 }
+void SetAndFold(const std::string& hivePath, const char16_t* name) { Set(hivePath, name); }
 
 bool Holds(const std::string& path, const std::string& text) {
   return test::DeviceFolder::ReadHostFile(path).find(text) != std::string::npos;
-}
-
-struct stat Stat(const std::string& path) {
-  struct stat info {};
-  EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
-  return info;
 }
 
 TEST(HiveFile, KeepsTheHivesModeAndOwner) {
@@ -44,15 +40,12 @@ TEST(HiveFile, KeepsTheHivesModeAndOwner) {
   SetAndFold(path, u"first");
   ASSERT_EQ(chmod(path.c_str(), 0600), 0);
   bool privileged = geteuid() == 0 && chown(path.c_str(), 4321, 4321) == 0;
-  auto registry = host::MakeHiveRegistry(path);
-  KeyHandle key = 0;
-  ASSERT_EQ(registry->RegCreateKeyExW(RootKeyHandle(win::kHkeyCurrentUser), u"S", 0, &key), 0u);
-  ASSERT_EQ(registry->RegSetValueExW(key, u"second", win::kRegSz, u"x", 4), 0u);
-  ASSERT_EQ(registry->CommitChanges(), 0u);
-  EXPECT_EQ(Stat(path + ".log").st_mode & 07777, 0600u) << "the log holds the same registry";
-  registry->RegCloseKey(key);
+  auto registry = Set(path, u"second", false);
+  struct stat log {}, after {};
+  EXPECT_EQ(stat((path + ".log").c_str(), &log), 0);
+  EXPECT_EQ(log.st_mode & 07777, 0600u) << "the log holds the same registry";
   registry->ProcessEnds();
-  struct stat after = Stat(path);
+  EXPECT_EQ(stat(path.c_str(), &after), 0);
   EXPECT_EQ(after.st_mode & 07777, 0600u);
   EXPECT_TRUE(!privileged || after.st_uid == 4321u) << after.st_uid;
   EXPECT_TRUE(Holds(path, "\"second\""));
