@@ -24,6 +24,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/rooms.h"
 #include "engine/load.h"
 #include "heap_watch.h"
 #include "platform/host/code_page.h"
@@ -147,6 +148,7 @@ void PrintHeap(const char* what, const std::u16string& path, uint64_t fileBytes)
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvinta::app::WireRooms();
   uint64_t megabytes = 20;
   int runs = 5;
   uint32_t codePage = 0;

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/rooms.h"
 #include "heap_watch.h"
 #include "engine/interpreter_state.h"
 #include "engine/runner.h"
@@ -235,6 +236,7 @@ std::string Rate(double linesPerSecond) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvinta::app::WireRooms();
   uint64_t lines = 300000;
   int runs = 5;
   std::string dash = "dash";

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "app/rooms.h"
 #include "engine/runner.h"
 #include "heap_watch.h"
 
@@ -159,6 +160,7 @@ class Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
+  orvinta::app::WireRooms();
   int smallFiles = 2000, largeFiles = 4, runs = 3;
   uint64_t largeMegabytes = 256;
   for (int i = 1; i + 1 < argc; i += 2) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/rooms.h"
 #include "registry/importer.h"
 #ifndef _WIN32
 #include "platform/host/system_calls.h"
@@ -21,6 +22,7 @@ int CountingRename(const char* from, const char* to) {
 #endif
 
 int main(int argc, char** argv) {
+  orvinta::app::WireRooms();
   if (argc != 2) return 2;
   std::ifstream in(argv[1], std::ios::binary | std::ios::ate);
   std::string bytes(static_cast<size_t>(in.tellg()), '\0');
