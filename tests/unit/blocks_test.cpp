@@ -1,5 +1,4 @@
-// Embedded blocks: XML provisioning documents go to the configuration manager as written, and
-// lines beginning with "[" go to the registry-script importer. Neither is logged.
+// Registry blocks: only a line whose raw text begins with "[" goes to the importer.
 #include "support/script.h"
 
 namespace orvinta::test {
