@@ -69,6 +69,7 @@ const SystemCalls kReal = {
     [](const char* file, int mode) { return ::dlopen(file, mode); },
     [](void* library, const char* name) { return ::dlsym(library, name); },
     [](void* library) { return ::dlclose(library); },
+    [](int fd) { return ::isatty(fd); },
 };
 
 }  // namespace
