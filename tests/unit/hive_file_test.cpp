@@ -28,7 +28,6 @@ std::unique_ptr<host::HostRegistry> Set(const std::string& hivePath, const char1
   if (fold) registry->ProcessEnds();
   return registry;
 }
-void SetAndFold(const std::string& hivePath, const char16_t* name) { Set(hivePath, name); }
 
 bool Holds(const std::string& path, const std::string& text) {
   return test::DeviceFolder::ReadHostFile(path).find(text) != std::string::npos;
@@ -37,7 +36,7 @@ bool Holds(const std::string& path, const std::string& text) {
 TEST(HiveFile, KeepsTheHivesModeAndOwner) {
   test::TempHive hive;
   const std::string path = hive.HivePath();
-  SetAndFold(path, u"first");
+  Set(path, u"first");
   ASSERT_EQ(chmod(path.c_str(), 0600), 0);
   bool privileged = geteuid() == 0 && chown(path.c_str(), 4321, 4321) == 0;
   auto registry = Set(path, u"second", false);
@@ -56,9 +55,9 @@ TEST(HiveFile, AHivePathThatIsALinkIsWrittenThroughToItsTarget) {
   const fs::path folder = fs::path(hive.HivePath()).parent_path();
   fs::create_directories(folder / "real");
   const std::string target = (folder / "real" / "target.hive").string(), link = (folder / "link.hive").string();
-  SetAndFold(target, u"first");
+  Set(target, u"first");
   fs::create_symlink("real/target.hive", link);  // relative, as a person makes it
-  SetAndFold(link, u"second");
+  Set(link, u"second");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_TRUE(Holds(target, "\"first\"") && Holds(target, "\"second\""));
   EXPECT_FALSE(fs::exists(link + ".log") || fs::exists(link + ".lock")) << "the files sit beside the target";
@@ -69,9 +68,9 @@ TEST(HiveFile, LinksPlantedBesideTheHiveAreNeverWrittenThrough) {
   const std::string path = hive.HivePath();
   const std::string victim = (fs::path(path).parent_path() / "victim").string();
   std::ofstream(victim) << "keep me";
-  SetAndFold(path, u"first");
+  Set(path, u"first");
   fs::create_symlink(victim, path + ".new");
-  SetAndFold(path, u"second");
+  Set(path, u"second");
   EXPECT_EQ(test::DeviceFolder::ReadHostFile(victim), "keep me");
   EXPECT_TRUE(Holds(path, "\"second\""));
 
