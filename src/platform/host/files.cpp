@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/host/beneath.h"
 #include "platform/host/device_paths.h"
 #include "platform/host/name_match.h"
 #include "platform/host/system_calls.h"
@@ -47,13 +48,6 @@ bool FolderOfExists(const std::string& hostPath) {
   return Sys().stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Regular files carry the archive attribute, as new files do on Windows and the device.
-uint32_t AttributesOf(const struct stat& info) {
-  uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
-  if ((info.st_mode & S_IWUSR) == 0) attributes |= kFileAttributeReadonly;
-  return attributes;
-}
-
 // The order of the names' upper-cased units, as Windows' own file systems list a folder, so
 // that a search gives the same order on every host.
 bool ListedBefore(const FindData& a, const FindData& b) { return base::CompareNames(a.name, b.name) < 0; }
@@ -82,9 +76,16 @@ class HostFiles final : public Files {
     }
     if (path[0] == 0) return FailHandle(win::kErrorPathNotFound);
     const std::string host = host::HostPathFor(path);
-    int flags = O_CLOEXEC;
+    // A pipe opens without waiting for its other end, and is refused below.
+    int flags = O_CLOEXEC | O_NONBLOCK;
     bool reads = (access & kGenericRead) != 0, writes = (access & kGenericWrite) != 0;
     flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+    const bool changes = writes || disposition != kOpenExisting;
+    const bool empties = disposition == kCreateAlways || disposition == kTruncateExisting;
+    if (changes) {
+      if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return FailHandle(refused);
+      flags |= O_NOFOLLOW;  // a link in the file's place is never written through (beneath.h)
+    }
     if (disposition == kCreateNew) flags |= O_CREAT | O_EXCL;
     // Truncation waits until the sharing check has passed: a refused open changes nothing.
     int fd = -1;
@@ -103,8 +104,10 @@ class HostFiles final : public Files {
       fd = Sys().open(host.c_str(), flags, 0666);
       if (fd >= 0 && disposition == kCreateNew) host::NoteNameMade(host);
     }
+    if (fd < 0 && errno == ELOOP && changes && empties) fd = host::ReplaceWithNewFile(host, flags);
     if (fd < 0) {
       int error = errno;
+      if (error == ENXIO) return FailHandle(win::kErrorCantAccessFile);  // a pipe that no one reads
       FailedCall call = disposition == kCreateNew ? FailedCall::kCreateNew : FailedCall::kOther;
       return FailHandle(host::Win32ErrorFromErrno(error, call, FolderOfExists(host)));
     }
@@ -115,7 +118,17 @@ class HostFiles final : public Files {
       struct stat info;
       if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
       if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
+      if (!S_ISREG(info.st_mode)) return CloseAndFail(fd, win::kErrorCantAccessFile);
       if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
+      if (changes && info.st_nlink > 1) {
+        // A file with other names, perhaps outside the root: emptied means a new file of its
+        // own; written in place it would change the others, so it is refused.
+        Sys().close(fd);
+        if (!empties) return FailHandle(win::kErrorCantResolveFilename);
+        fd = host::ReplaceWithNewFile(host, flags);
+        if (fd < 0) return FailHandle(host::Win32ErrorFromErrno(errno));
+        if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+      }
       if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
           Sys().ftruncate(fd, 0) != 0) {
         return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
@@ -210,6 +223,7 @@ class HostFiles final : public Files {
 
   bool CreateDirectoryW(const char16_t* path) override {
     const std::string host = host::HostPathFor(path);
+    if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return Fail(refused);
     if (Sys().mkdir(host.c_str(), 0777) != 0) return Fail(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
     host::NoteNameMade(host);
     return true;
@@ -217,8 +231,12 @@ class HostFiles final : public Files {
 
   bool RemoveDirectoryW(const char16_t* path) override {
     const std::string host = host::HostPathFor(path);
+    if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return Fail(refused);
     host::ForgetListingOf(host);
-    if (Sys().rmdir(host.c_str()) != 0) {
+    // A link to a folder is removed as the link, as Windows removes a junction.
+    struct stat own;
+    const bool link = Sys().lstat(host.c_str(), &own) == 0 && S_ISLNK(own.st_mode) && host::LinkLeadsToFolder(host);
+    if ((link ? Sys().unlink(host.c_str()) : Sys().rmdir(host.c_str())) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kRemoveDirectory, FolderOfExists(host)));
     }
@@ -227,6 +245,7 @@ class HostFiles final : public Files {
 
   bool DeleteFileW(const char16_t* path) override {
     const std::string host = host::HostPathFor(path);
+    if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return Fail(refused);
     if (IsOpen(host)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(host);
     if (Sys().unlink(host.c_str()) != 0) {
@@ -238,6 +257,9 @@ class HostFiles final : public Files {
 
   bool MoveFileW(const char16_t* from, const char16_t* to) override {
     const std::string source = host::HostPathFor(from), target = host::HostPathFor(to);
+    for (uint32_t refused : {host::RefuseLinkedFolders(from, source), host::RefuseLinkedFolders(to, target)}) {
+      if (refused != 0) return Fail(refused);
+    }
     struct stat info;
     if (Sys().lstat(source.c_str(), &info) != 0) {
       int error = errno;
@@ -302,12 +324,10 @@ class HostFiles final : public Files {
     if (path[0] == 0) return Fail(win::kErrorPathNotFound);
     const std::string host = host::HostPathFor(path);
     struct stat info;
-    if (Sys().stat(host.c_str(), &info) != 0) {
+    if (!host::EntryAttributes(host, &info, &data->attributes, &data->size)) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(host)));
     }
-    data->attributes = AttributesOf(info);
-    data->size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
     return true;
   }
 
@@ -341,13 +361,8 @@ class HostFiles final : public Files {
       found.name[name.size()] = 0;
       struct stat info;
       std::string full = folder + "/" + std::string(raw);
-      // A link that leads nowhere (or round in a loop) is listed as a plain file.
-      if (Sys().stat(full.c_str(), &info) == 0) {
-        found.attributes = AttributesOf(info);
-        found.size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
-      } else {
-        found.attributes = kFileAttributeArchive;
-      }
+      // A link is listed as one (beneath.h); an entry gone meanwhile as a plain file.
+      if (!host::EntryAttributes(full, &info, &found.attributes, &found.size)) found.attributes = kFileAttributeArchive;
       search.entries.push_back(found);
     }
     Sys().closedir(dir);
