@@ -33,6 +33,18 @@ bool HasOtherNames(const wchar_t* name) {
 
 }  // namespace
 
+bool IsNoDiskFile(HANDLE file) {
+  using GetType = DWORD(WINAPI*)(HANDLE);
+  static const GetType getType = [] {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel == nullptr ? nullptr
+                             : reinterpret_cast<GetType>(reinterpret_cast<void*>(GetProcAddress(kernel, "GetFileType")));
+  }();
+  if (getType == nullptr) return false;
+  const DWORD type = getType(file);
+  return type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
+}
+
 DWORD RefuseReparseFolders(const wchar_t* name) {
   return CrossesReparsePoint(name) ? ERROR_CANT_RESOLVE_FILENAME : ERROR_SUCCESS;
 }

@@ -15,4 +15,8 @@ DWORD MakeWayForWrite(const wchar_t* name, DWORD access, DWORD disposition);
 // else 0: what makes, removes or renames a name does not reach through one.
 DWORD RefuseReparseFolders(const wchar_t* name);
 
+// Whether an open handle is no disk file (a pipe or a character device, as Wine shows a host's
+// named pipe): such a file is refused (1920). A device, which has no GetFileType, has no such files.
+bool IsNoDiskFile(HANDLE file);
+
 }  // namespace orvinta::platform::win32

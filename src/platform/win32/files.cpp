@@ -36,6 +36,11 @@ class Win32Files final : public Files {
       return kInvalidHandleValue;
     }
     HANDLE file = ::CreateFileW(win32::Wide(path), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
+    if (file != INVALID_HANDLE_VALUE && win32::IsNoDiskFile(file)) {
+      ::CloseHandle(file);
+      ::SetLastError(ERROR_CANT_ACCESS_FILE);
+      return kInvalidHandleValue;
+    }
     return file;
   }
 
@@ -80,6 +85,10 @@ class Win32Files final : public Files {
     return Allowed(from) && Allowed(to) && ::MoveFileW(win32::Wide(from), win32::Wide(to)) != FALSE;
   }
   bool CopyFileW(const char16_t* from, const char16_t* to, bool failIfExists) override {
+    // The source is opened first: a pipe is refused rather than copied (or waited on).
+    FileHandle source = CreateFileW(from, kGenericRead, kFileShareRead | kFileShareWrite, kOpenExisting, 0);
+    if (source == kInvalidHandleValue) return false;
+    ::CloseHandle(AsHandle(source));
     const DWORD refused = win32::MakeWayForWrite(win32::Wide(to), GENERIC_WRITE, failIfExists ? CREATE_NEW : CREATE_ALWAYS);
     if (refused != ERROR_SUCCESS) ::SetLastError(refused);
     return refused == ERROR_SUCCESS && ::CopyFileW(win32::Wide(from), win32::Wide(to), failIfExists ? TRUE : FALSE) != FALSE;
@@ -89,7 +98,18 @@ class Win32Files final : public Files {
 
   bool GetFileAttributesExW(const char16_t* path, FileAttributeData* data) override {
     WIN32_FILE_ATTRIBUTE_DATA found;
-    if (!::GetFileAttributesExW(win32::Wide(path), GetFileExInfoStandard, &found)) return false;
+    if (!::GetFileAttributesExW(win32::Wide(path), GetFileExInfoStandard, &found)) {
+      // Wine can't query a host's named pipe (87) though a search lists it: a file that is there
+      // but can't be accessed.
+      WIN32_FIND_DATAW listed;
+      HANDLE search = ::GetLastError() == ERROR_INVALID_PARAMETER ? ::FindFirstFileW(win32::Wide(path), &listed)
+                                                                  : INVALID_HANDLE_VALUE;
+      if (search != INVALID_HANDLE_VALUE) {
+        ::FindClose(search);
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);
+      }
+      return false;
+    }
     data->attributes = found.dwFileAttributes;
     data->size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
     return true;
