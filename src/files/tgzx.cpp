@@ -1,6 +1,7 @@
 // TGZX archive[,target]. Each 512-byte header names an entry (from a long-name record before
 // it, or from its name field, joined with a ustar prefix); a file's data follows in whole
-// blocks. Only regular files and folders are made. An entry is passed over (its data read and
+// blocks. Only regular files and folders are made, and a file that can't be written whole ends
+// the extraction. An entry is passed over (its data read and
 // dropped) when its name can't be converted, does not fit 259 units with the target, begins
 // with a separator or climbs with "..": nothing is ever written outside the target folder.
 #include "files/tgzx.h"
@@ -88,7 +89,7 @@ class Extraction {
     const uint32_t amount = whole < remaining_ ? whole : remaining_;
     if (output_ != nullptr && amount > 0) {
       uint32_t written = 0;
-      pf::Get().files->WriteFile(output_, data_, amount, &written);
+      if (!pf::Get().files->WriteFile(output_, data_, amount, &written) || written != amount) return DropOutput();
     }
     remaining_ -= amount;
     if (remaining_ == 0) EndEntry();
@@ -119,6 +120,8 @@ class Extraction {
     const uint32_t size = ParseOctalField(block_ + kSizeOffset, kSizeLength);
     if (size == kInvalidSize) return kTgzxDone;
     output_ = usable ? CreateOutput(path) : nullptr;
+    // A full disk ends the extraction; other files that can't be made are passed over.
+    if (usable && output_ == nullptr && pf::Get().files->GetLastError() == win::kErrorDiskFull) return kTgzxWriteFailed;
     remaining_ = size;
     phase_ = Phase::kData;
     if (remaining_ == 0) EndEntry();
@@ -190,7 +193,17 @@ class Extraction {
     }
     pf::FileHandle file =
         pf::Get().files->CreateFileW(path.Data(), pf::kGenericWrite, pf::kFileShareRead, pf::kCreateAlways, 0);
-    return file == pf::kInvalidHandleValue ? nullptr : file;
+    if (file == pf::kInvalidHandleValue) return nullptr;
+    outputPath_.Assign(path.View());
+    return file;
+  }
+
+  // A file that could not be written whole (a full disk) is removed, and the extraction ends;
+  // the files written whole before it stay.
+  int32_t DropOutput() {
+    CloseOutput();
+    pf::Get().files->DeleteFileW(outputPath_.Data());
+    return kTgzxWriteFailed;
   }
 
   void EndEntry() {
@@ -208,6 +221,7 @@ class Extraction {
   Phase phase_ = Phase::kHeader;
   uint32_t remaining_ = 0;
   pf::FileHandle output_ = nullptr;
+  PathBuffer outputPath_;
   PathBuffer lastChain_;
   bool chainMade_ = false;
   unsigned char block_[kBlock];

@@ -11,6 +11,7 @@ namespace orvinta::files {
 inline constexpr int32_t kTgzxDone = 0;
 inline constexpr int32_t kTgzxCannotOpen = -1;
 inline constexpr int32_t kTgzxReadFailed = -2;      // the reader failed, or the archive ends inside an entry
+inline constexpr int32_t kTgzxWriteFailed = -3;     // a file could not be written whole (a full disk): removed
 inline constexpr int32_t kTgzxLongNameFailed = -4;  // the reader failed on a long-name record's block
 
 // An octal number field of a tar header: blanks are skipped wherever they stand, a zero byte
