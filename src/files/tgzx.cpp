@@ -86,7 +86,7 @@ class Extraction {
     const int got = archive_.Read(data_, want);
     if (got < 0) return kTgzxReadFailed;
     const uint32_t whole = static_cast<uint32_t>(got) / kBlock * kBlock;
-    const uint32_t amount = whole < remaining_ ? whole : remaining_;
+    const uint32_t amount = whole < remaining_ ? whole : static_cast<uint32_t>(remaining_);
     if (output_ != nullptr && amount > 0) {
       uint32_t written = 0;
       if (!pf::Get().files->WriteFile(output_, data_, amount, &written) || written != amount) return DropOutput();
@@ -117,8 +117,8 @@ class Extraction {
       if (usable && path.Append(u"\\")) CreateDirectoryChain(path.Data());
       return std::nullopt;
     }
-    const uint32_t size = ParseOctalField(block_ + kSizeOffset, kSizeLength);
-    if (size == kInvalidSize) return kTgzxDone;
+    const uint64_t size = ParseSizeField(block_ + kSizeOffset, kSizeLength);
+    if (size == kInvalidSize64) return kTgzxDone;
     output_ = usable ? CreateOutput(path) : nullptr;
     // A full disk ends the extraction; other files that can't be made are passed over.
     if (usable && output_ == nullptr && pf::Get().files->GetLastError() == win::kErrorDiskFull) return kTgzxWriteFailed;
@@ -142,8 +142,8 @@ class Extraction {
   }
 
   std::optional<int32_t> SkipData() {
-    const uint32_t size = ParseOctalField(block_ + kSizeOffset, kSizeLength);
-    if (size == kInvalidSize) return kTgzxDone;
+    const uint64_t size = ParseSizeField(block_ + kSizeOffset, kSizeLength);
+    if (size == kInvalidSize64) return kTgzxDone;
     remaining_ = size;
     phase_ = Phase::kData;
     if (remaining_ == 0) EndEntry();
@@ -219,7 +219,7 @@ class Extraction {
   ArchiveReader& archive_;
   std::u16string_view target_;
   Phase phase_ = Phase::kHeader;
-  uint32_t remaining_ = 0;
+  uint64_t remaining_ = 0;  // sizes are 64-bit: a member of 4 GiB or more is never cut short
   pf::FileHandle output_ = nullptr;
   PathBuffer outputPath_;
   PathBuffer lastChain_;
@@ -241,6 +241,30 @@ uint32_t ParseOctalField(const unsigned char* bytes, uint32_t length) {
     value = value * 8 + (c - '0');
   }
   return value;
+}
+
+uint64_t ParseSizeField(const unsigned char* bytes, uint32_t length) {
+  if (length == 0) return 0;
+  if ((bytes[0] & 0x80) == 0) {
+    uint64_t value = 0;
+    for (uint32_t i = 0; i < length; ++i) {
+      const unsigned char c = bytes[i];
+      if (c == 0) break;
+      if (c == ' ') continue;
+      if (c < '0' || c > '7' || value > (kInvalidSize64 >> 3)) return kInvalidSize64;
+      value = value * 8 + (c - '0');
+    }
+    return value;
+  }
+  // Base-256: the rest of the first byte and the bytes after it, most significant first. A
+  // negative number (0xFF first) or one beyond 63 bits is no size.
+  if (bytes[0] != 0x80) return kInvalidSize64;
+  uint64_t value = 0;
+  for (uint32_t i = 1; i < length; ++i) {
+    if (value >> 55 != 0) return kInvalidSize64;
+    value = value << 8 | bytes[i];
+  }
+  return value >> 63 != 0 ? kInvalidSize64 : value;
 }
 
 int32_t HandleTgzx(char16_t*, char16_t* argument, engine::ScriptContext&) {

@@ -19,4 +19,10 @@ inline constexpr int32_t kTgzxLongNameFailed = -4;  // the reader failed on a lo
 // (the base-256 form, whose first byte is 0x80 or above, included).
 uint32_t ParseOctalField(const unsigned char* bytes, uint32_t length);
 
+// An entry's size field, in 64 bits: octal as above (up to 8 GiB - 1 in the 11 digits GNU tar
+// writes) or the base-256 form that GNU tar uses for larger files (0x80, then the value's bytes
+// from the most significant). kInvalidSize64 for anything else, a negative base-256 number included.
+inline constexpr uint64_t kInvalidSize64 = ~uint64_t{0};
+uint64_t ParseSizeField(const unsigned char* bytes, uint32_t length);
+
 }  // namespace orvinta::files

@@ -1,5 +1,5 @@
-// TGZX when the disk fills: the file that could not be written whole goes, the extraction ends
-// with -3, and the files written whole before it stay.
+// TGZX and what must not be lost quietly: sizes of 4 GiB and more, and a disk that fills (the file
+// that could not be written whole goes, the extraction ends with -3, the whole ones stay).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,6 +15,30 @@ namespace {
 
 using namespace test;
 using platform::host::SystemCalls;
+
+TEST(ParseSizeField, ReadsSixtyFourBitOctalAndBaseTwoFiftySix) {
+  const uint64_t invalid = files::kInvalidSize64;
+  struct Case {
+    std::string field;
+    uint64_t value;
+  } cases[] = {
+      {"00000001750", 01750},
+      {"40000004000", (uint64_t{1} << 32) + 2048},  // 4 GiB + 2 KiB: no longer taken modulo 2^32
+      {"77777777777", (uint64_t{1} << 33) - 1},
+      {" 1750 \0x", 01750},
+      {"0000000017a", invalid},
+      {std::string("\x80\0\0\0\0\0\0\2\0\0\x08\0", 12), (uint64_t{2} << 32) + 2048},  // 8 GiB + 2 KiB
+      {std::string("\x80\0\0\0\x80\0\0\0\0\0\0\0", 12), invalid},  // beyond 63 bits
+      {std::string("\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xfe", 12), invalid},  // negative
+      {std::string("\x81\0\0\0\0\0\0\0\0\0\0\1", 12), invalid},
+  };
+  for (const Case& c : cases) {
+    std::string field = c.field;
+    field.resize(12, '\0');
+    EXPECT_EQ(files::ParseSizeField(reinterpret_cast<const unsigned char*>(field.data()), 12), c.value)
+        << testing::PrintToString(c.field);
+  }
+}
 
 TEST(TgzxFullDisk, TheFileThatDidNotFitGoesAndTheWholeOnesStay) {
   const std::string big(1 << 20, 'b');

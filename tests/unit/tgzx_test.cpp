@@ -150,8 +150,8 @@ TEST(Tgzx, BadHeadersEndTheExtractionAndKeepWhatCameBefore) {
   const std::string first = TarFile("first", "1");
   const std::string longNameHeader = Header({.name = "././@LongLink", .type = 'L', .size = OctalSize(5)});
   ExpectExtractions({
-      {"a base-256 size", first + Header({.name = "big", .size = "\x80\0\0\0\0\0\0\0\0\0\x10\0"}) + kTail, kTgzxDone,
-       {{"first", "1"}}},
+      {"a base-256 size is read (0 here)", first + Header({.name = "big", .size = "\x80"}) + kTail, kTgzxDone,
+       {{"first", "1"}, {"big", ""}, {"last", "L"}}},
       {"a size with garbage", first + Header({.name = "bad", .size = "00000000x12"}) + kTail, kTgzxDone,
        {{"first", "1"}}},
       {"a long-name record longer than its block", first +
