@@ -99,10 +99,15 @@ bool PlaySoundWithPlayer(const char16_t* name, uint32_t flags) {
   struct stat info;
   if (Sys().stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
 
-  pid_t pid = loop ? StartPlayer({"/bin/sh", "-c", "while \"$0\" \"$1\"; do sleep 0.1; done", player, file})
+  // A loop stops by itself once this program is gone (killed, say, with no chance to stop it).
+  pid_t pid = loop ? StartPlayer({"/bin/sh", "-c", "while kill -0 \"$2\" 2>/dev/null && \"$0\" \"$1\"; do sleep 0.1; done",
+                                  player, file, std::to_string(getpid())})
                    : StartPlayer({player, file});
   if (pid == 0) return false;
   if (async) {
+    // The sound belongs to this program: it ends when the program does.
+    static const bool stopsAtExit = std::atexit(StopBackgroundSound) == 0;
+    (void)stopsAtExit;
     g_background = pid;
     return true;
   }
