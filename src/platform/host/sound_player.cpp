@@ -14,6 +14,7 @@
 
 #include "platform/constants.h"
 #include "platform/host/device_paths.h"
+#include "platform/host/log_file.h"
 #include "platform/host/system_calls.h"
 
 extern char** environ;
@@ -76,6 +77,7 @@ pid_t StartPlayer(std::vector<std::string> arguments) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = 0;
+  FlushLog();
   int error = Sys().posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
