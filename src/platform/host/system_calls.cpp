@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +26,7 @@ const SystemCalls kReal = {
     [](int fd, const void* data, size_t count) { return ::write(fd, data, count); },
     [](int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); },
     [](int fd, off_t length) { return ::ftruncate(fd, length); },
+    [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
     [](int fd) { return ::fsync(fd); },
     [](int fd, int operation) { return ::flock(fd, operation); },
     [](int fd, struct stat* info) { return ::fstat(fd, info); },
@@ -68,6 +70,8 @@ const SystemCalls kReal = {
     [](const char* file, int mode) { return ::dlopen(file, mode); },
     [](void* library, const char* name) { return ::dlsym(library, name); },
     [](void* library) { return ::dlclose(library); },
+    [](int fd) { return ::isatty(fd); },
+    [](void* address, size_t length, int advice) { return ::madvise(address, length, advice); },
 };
 
 }  // namespace
