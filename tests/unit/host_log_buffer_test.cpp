@@ -48,6 +48,10 @@ TEST(HostLogBuffer, WhatWasLoggedSurvivesACrashAndIsInTheFileDuringAWait) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers end the program themselves at the library's fault, with no signal to catch.
+    if (!c.killWhenLogged) continue;
+#endif
     const std::string log = folder.Host(u"log.txt");
     std::filesystem::remove(log);
     const pid_t pid = Start(c.script, log);

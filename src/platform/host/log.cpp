@@ -42,30 +42,40 @@ void WriteAll(int fd, const char* data, size_t size, ssize_t (*write)(int, const
   }
 }
 
-void FlushOnSignal(int signal) {
+constexpr int kEndingSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+struct sigaction g_before[NSIG];  // what each ending signal did before the log caught it
+
+void FlushOnSignal(int signal, siginfo_t* info, void* context) {
   const int saved = errno;
   if (g_fd >= 0 && g_pending != nullptr) WriteAll(g_fd, g_pending, g_pendingSize, ::write);
   g_pendingSize = 0;
   errno = saved;
-  ::signal(signal, SIG_DFL);
-  ::raise(signal);
+  // Then whatever was there before (a sanitizer's report, say), or the signal's own course.
+  const struct sigaction& before = g_before[signal];
+  if ((before.sa_flags & SA_SIGINFO) != 0 && before.sa_sigaction != nullptr) {
+    before.sa_sigaction(signal, info, context);
+  } else if (before.sa_handler != SIG_DFL && before.sa_handler != SIG_IGN) {
+    before.sa_handler(signal);
+  } else {
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+  }
 }
 
-// Signals that end the program (and crashes) write the log first; a handler someone else set
-// stays. The handler runs on a stack of its own, so that a stack overflow is caught too.
+// Signals that end the program (and crashes) write the log first, then go where they went
+// before. The handler runs on a stack of its own, so that a stack overflow is caught too.
 void CatchEndingSignals() {
   static char stack[64 * 1024];
   stack_t alternate{};
   alternate.ss_sp = stack;
   alternate.ss_size = sizeof stack;
   sigaltstack(&alternate, nullptr);
-  for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
-    struct sigaction old{};
-    if (sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL || (old.sa_flags & SA_SIGINFO) != 0) continue;
+  for (int signal : kEndingSignals) {
     struct sigaction action{};
-    action.sa_handler = FlushOnSignal;
-    action.sa_flags = SA_ONSTACK;
+    action.sa_sigaction = FlushOnSignal;
+    action.sa_flags = SA_ONSTACK | SA_SIGINFO;
     sigemptyset(&action.sa_mask);
+    if (sigaction(signal, nullptr, &g_before[signal]) != 0 || g_before[signal].sa_handler == SIG_IGN) continue;
     sigaction(signal, &action, nullptr);
   }
 }
