@@ -55,18 +55,7 @@ TEST(HostDevicePaths, DevicePathsMapBelowTheRootMatchingExistingNamesWithoutCase
   EXPECT_EQ(host::HostPathFor(u"./dir/a.ovs"), "./dir/a.ovs");
 }
 
-TEST(HostServices, SystemMessagesEndInCrLfForEveryCodeTheProgramNamesAndAreCutToTheBuffer) {
-  using namespace win;
-  // The codes that no end-to-end case's log compares whole.
-  for (uint32_t code : {kErrorNotEnoughMemory, kErrorNoMoreFiles, kErrorFileExists, kErrorDiskFull,
-                        kErrorInsufficientBuffer, kErrorInvalidName, kErrorModuleNotFound, kErrorProcNotFound,
-                        kErrorDirNotEmpty, kErrorAlreadyExists, kErrorFilenameExceedsRange, kErrorCantResolveFilename,
-                        kErrorNoMoreItems, kErrorBadKey, kErrorCantOpenKey, kErrorCantRead, kErrorCantWrite,
-                        kErrorStackOverflow, kErrorKeyDeleted, kEPointer, kEAbort, kEFail, kEUnexpected,
-                        kEAccessDenied, kEOutOfMemory}) {
-    std::u16string_view text = host::SystemMessageText(code);
-    EXPECT_TRUE(text.size() > 2 && text.ends_with(u"\r\n")) << std::hex << code;
-  }
+TEST(HostServices, SystemMessagesAreCutToTheBuffer) {
   EXPECT_EQ(host::SystemMessageText(2), u"The system cannot find the file specified.\r\n");
   EXPECT_TRUE(host::SystemMessageText(0xFFFFFFFF).empty());
 

@@ -32,6 +32,13 @@ std::string DefaultRoot() {
   return std::string(home != nullptr ? home : "") + "/.local/share/orvinta/root";
 }
 
+// The monotonic clock, taken through the system-call table so that a test can move it on.
+std::chrono::nanoseconds Now() {
+  timespec now{};
+  Sys().clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
 std::u16string Folded(std::u16string_view name) {
   std::u16string folded(name);
   for (char16_t& c : folded) c = base::NameUpper(c);
@@ -52,7 +59,7 @@ struct Listing {
   dev_t device;
   ino_t inode;
   timespec modified, changed;
-  std::chrono::steady_clock::time_point read;
+  std::chrono::nanoseconds read;  // when, by Now()
   std::unordered_set<std::string> exact;                  // the names as they are
   std::unordered_map<std::u16string, std::string> names;  // folded: the first name so folded
   void Add(std::string name) {
@@ -70,7 +77,7 @@ bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_s
 
 bool Describes(Listing& listing, const struct stat& folder) {
   if (listing.device != folder.st_dev || listing.inode != folder.st_ino ||
-      std::chrono::steady_clock::now() - listing.read >= std::chrono::seconds(1)) {
+      Now() - listing.read >= std::chrono::seconds(1)) {
     return false;
   }
   return SameTimes(listing.modified, folder.st_mtim) && SameTimes(listing.changed, folder.st_ctim);
@@ -83,7 +90,7 @@ const Listing* ListingOf(const std::string& folder, const struct stat& info) {
   if (found != listings.end() && Describes(found->second, info)) return &found->second;
   DIR* dir = Sys().opendir(folder.c_str());
   if (dir == nullptr) return nullptr;
-  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, std::chrono::steady_clock::now(), {}, {}};
+  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, Now(), {}, {}};
   while (dirent* entry = Sys().readdir(dir)) listing.Add(entry->d_name);
   Sys().closedir(dir);
   if (listings.size() >= 256) listings.clear();  // a bound, not a policy: listings are cheap to read again

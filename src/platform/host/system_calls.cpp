@@ -66,6 +66,7 @@ const SystemCalls kReal = {
     },
     [](struct pollfd* fds, nfds_t count, int timeout) { return ::poll(fds, count, timeout); },
     [](const struct timespec* request, struct timespec* remaining) { return ::nanosleep(request, remaining); },
+    [](clockid_t clock, struct timespec* time) { return ::clock_gettime(clock, time); },
     []() { return ::pause(); },
     [](const char* file, int mode) { return ::dlopen(file, mode); },
     [](void* library, const char* name) { return ::dlsym(library, name); },
