@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/host/log_file.h"
 #include "platform/host/device_paths.h"
 #include "platform/host/system_messages.h"
 #include "base/utf8.h"
@@ -72,6 +73,7 @@ TEST(HostServices, LogAppendsUtf8ToTheFileNamedByOrvintaLog) {
   auto before = fs::exists(path) ? fs::file_size(path) : 0;
   platform::Get().log->Append(u"\u00E9\u07FF\xD83D\xDE00\xDBFF\xDFFF\xDC00\r\n");
   platform::Get().log->Append(u"\xD83Dx");
+  platform::host::FlushLog();  // entries are gathered in memory
   std::ifstream file(path, std::ios::binary);
   file.seekg(static_cast<std::streamoff>(before));
   std::stringstream appended;
