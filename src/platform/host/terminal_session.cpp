@@ -21,6 +21,7 @@
 #include "base/utf8.h"
 #include "platform/files.h"
 #include "platform/host/name_match.h"
+#include "platform/host/log_file.h"
 #include "platform/host/system_calls.h"
 #include "platform/host/terminal_face.h"
 #include "platform/platform.h"
@@ -358,6 +359,7 @@ int32_t RunInteractive(Session& session) {
   for (;;) {
     int count = 0;
     session.pending = MenuItem::kNone;
+    host::FlushLog();  // the log is complete while the session waits for a line
     const char* line = el_gets(editor, &count);
     if (line == nullptr) break;  // Ctrl-D on an empty line, or the terminal closed
     // The line as it stands on the screen, for a repaint (a menu key's line ends below).
@@ -390,7 +392,9 @@ int32_t RunFromInput(Session& session) {
   char* line = nullptr;
   size_t capacity = 0;
   ssize_t length;
-  while ((length = Sys().getline(&line, &capacity, stdin)) >= 0) {
+  for (;;) {
+    host::FlushLog();  // the log is complete while the session waits for a line
+    if ((length = Sys().getline(&line, &capacity, stdin)) < 0) break;
     Execute(*session.calls, WithoutLineEnd(line, static_cast<int>(length)));
   }
   std::free(line);
