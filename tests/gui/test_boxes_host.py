@@ -90,6 +90,7 @@ def test_terminal_form():
     folder = Path(tempfile.mkdtemp(prefix="boxes."))
     with terminal(NAME + "\n" + SETUP, folder) as term:
         term.wait_for("确定", timeout=10)
+        assert entries(folder), "the log is written out while a box waits"
         screen = term.text()
         assert all(word in screen for word in ("Orvinta", "Name:", "[Tom", "取消")), screen
         term.press("END", "BACKSPACE")

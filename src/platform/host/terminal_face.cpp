@@ -16,6 +16,7 @@
 #include "base/utf8.h"
 #include "platform/host/box_answers.h"
 #include "platform/host/box_rules.h"
+#include "platform/host/log_file.h"
 #include "platform/host/system_calls.h"
 
 // Last: curses defines short macros (OK, ERR, clear, erase, ...).
@@ -105,6 +106,7 @@ void End() {
 
 // A key, or false when the terminal is gone.
 bool ReadKey(wint_t* key, bool* special) {
+  FlushLog();  // the log is complete while a box waits for its answer
   for (int attempts = 0; attempts < 100; ++attempts) {
     const int kind = get_wch(key);
     if (kind != ERR) {
