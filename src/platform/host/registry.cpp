@@ -1,6 +1,8 @@
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -144,6 +146,36 @@ class HiveRegistry final : public Registry {
     return win::kErrorSuccess;
   }
 
+  uint32_t RegEnumKeyExW(KeyHandle handle, uint32_t index, char16_t* name, uint32_t* nameUnits) override {
+    Target target;
+    if (uint32_t error = Ready(); error != 0) return error;
+    if (uint32_t error = Resolve(handle, target); error != 0) return error;
+    const auto& subkeys = target.key->Subkeys();
+    if (index >= subkeys.size()) return win::kErrorNoMoreItems;
+    return CopyName(std::next(subkeys.begin(), index)->second->Name(), name, nameUnits);
+  }
+
+  uint32_t RegEnumValueW(KeyHandle handle, uint32_t index, char16_t* name, uint32_t* nameUnits, uint32_t* type,
+                         void* data, uint32_t* size) override {
+    if (data != nullptr && size == nullptr) return win::kErrorInvalidParameter;
+    Target target;
+    if (uint32_t error = Ready(); error != 0) return error;
+    if (uint32_t error = Resolve(handle, target); error != 0) return error;
+    const auto& values = target.key->Values();
+    if (index >= values.size()) return win::kErrorNoMoreItems;
+    const HiveValue& value = values[index];
+    if (uint32_t error = CopyName(value.name, name, nameUnits); error != 0) return error;
+    if (type != nullptr) *type = value.type;
+    if (size == nullptr) return win::kErrorSuccess;
+    auto needed = static_cast<uint32_t>(value.data.size());
+    uint32_t offered = *size;
+    *size = needed;
+    if (data == nullptr) return win::kErrorSuccess;
+    if (offered < needed) return win::kErrorMoreData;
+    if (needed > 0) std::memcpy(data, value.data.data(), needed);
+    return win::kErrorSuccess;
+  }
+
   uint32_t CommitChanges() override {
     if (!dirty_) {
       file_.Unlock();
@@ -178,6 +210,15 @@ class HiveRegistry final : public Registry {
   };
 
   enum class State { Unread, Ready, Unusable };
+
+  static uint32_t CopyName(const std::u16string& from, char16_t* name, uint32_t* nameUnits) {
+    uint32_t room = *nameUnits;
+    *nameUnits = static_cast<uint32_t>(from.size());
+    if (name == nullptr || room <= from.size()) return win::kErrorMoreData;
+    std::copy(from.begin(), from.end(), name);
+    name[from.size()] = u'\0';
+    return win::kErrorSuccess;
+  }
 
   static int RootIndex(KeyHandle handle) {
     for (int i = 0; i < kHiveRootCount; ++i) {
