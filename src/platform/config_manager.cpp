@@ -1,9 +1,11 @@
 #include "platform/config_manager.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "base/case_rules.h"
 #include "platform/constants.h"
 #include "platform/platform.h"
 #include "platform/provisioning_values.h"
@@ -391,6 +393,9 @@ class Applier {
     if (error != 0) return Hresult(error);
     KeyCopy copy;
     if (error = CopyKey(key.handle(), copy, 0); error != 0) return Hresult(error);
+    // By name: Windows lists values in an order of its own, the host in the order of making.
+    std::sort(copy.values.begin(), copy.values.end(),
+              [](const auto& a, const auto& b) { return base::CompareNames(a.first.c_str(), b.first.c_str()) < 0; });
     OpenAnswer(answers, path);
     for (const auto& [name, data] : copy.values) AppendParm(answers, name, data);
     answers += u"</characteristic>";

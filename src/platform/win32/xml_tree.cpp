@@ -93,10 +93,14 @@ std::u16string Text(const WCHAR* text, UINT length) {
 }
 
 // Walks the reader's nodes into the builder; false at the first fault.
-bool ReadNodes(IXmlReader* reader, XmlTreeBuilder& builder) {
+// Every node takes at least one character of the document, so `maxNodes` bounds the walk even
+// where a reader keeps answering at the end of an unfinished document.
+bool ReadNodes(IXmlReader* reader, XmlTreeBuilder& builder, size_t maxNodes) {
   XmlNodeType type = XmlNodeType_None;
   HRESULT status;
+  size_t nodes = 0;
   while ((status = reader->Read(&type)) == S_OK) {
+    if (type == XmlNodeType_None || ++nodes > maxNodes) return false;
     const WCHAR* text = nullptr;
     UINT length = 0;
     switch (type) {
@@ -161,7 +165,7 @@ bool ParseXmlTree(std::u16string_view document, XmlElement& root) {
       SUCCEEDED(createInput(&stream, nullptr, kUtf16CodePage, FALSE, nullptr, &input)) &&
       SUCCEEDED(reader->SetInput(input))) {
     XmlTreeBuilder builder(root);
-    ok = ReadNodes(reader, builder);
+    ok = ReadNodes(reader, builder, document.size() + 1);
   }
   ReleaseIfSet(reader);
   ReleaseIfSet(input);
