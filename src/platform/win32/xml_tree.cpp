@@ -1,7 +1,9 @@
 // The XML parser on Windows: the system's XmlLite, looked up at run time (a Windows CE device
 // has none, and there the real configuration manager reads the document anyway). The document
-// reaches it as UTF-16 with that encoding forced, so an encoding named in the XML declaration
-// does not matter, as on the host. Without XmlLite no document can be read: not well-formed.
+// reaches it as UTF-8 with that encoding forced, as on the host, so an encoding named in the XML
+// declaration does not matter. UTF-8 rather than the UTF-16 the program holds: Wine's XmlLite
+// overruns its buffer on a long UTF-16 token near a document's start. Without XmlLite no
+// document can be read: not well-formed.
 #include "platform/xml_tree.h"
 
 #include <windows.h>
@@ -9,6 +11,8 @@
 #include <xmllite.h>
 
 #include <string>
+
+#include "base/utf8.h"
 
 namespace orvinta::platform {
 
@@ -20,7 +24,7 @@ using CreateInputFunction = HRESULT(WINAPI*)(IUnknown*, IMalloc*, UINT, BOOL, LP
 // IXmlReader's interface identifier, as xmllite.h gives it (the import library that would
 // define it is not used: the library is looked up at run time).
 constexpr GUID kIidXmlReader = {0x7279fc81, 0x709d, 0x4095, {0xb6, 0x3d, 0x69, 0xfe, 0x4b, 0x0d, 0x90, 0x30}};
-constexpr UINT kUtf16CodePage = 1200;
+constexpr UINT kUtf8CodePage = 65001;
 
 // The document's bytes as a read-only stream. It lives on the caller's stack and outlives the
 // reader, so its count is only kept for form. COM interfaces have no virtual destructor.
@@ -156,13 +160,14 @@ bool ParseXmlTree(std::u16string_view document, XmlElement& root) {
   auto createInput = reinterpret_cast<CreateInputFunction>(
       reinterpret_cast<void*>(GetProcAddress(library, "CreateXmlReaderInputWithEncodingCodePage")));
   bool ok = false;
-  MemoryStream stream(document.data(), static_cast<ULONG>(document.size() * sizeof(char16_t)));
+  std::string utf8 = base::Utf16ToUtf8(document);
+  MemoryStream stream(utf8.data(), static_cast<ULONG>(utf8.size()));
   IXmlReader* reader = nullptr;
   IUnknown* input = nullptr;
   if (createReader != nullptr && createInput != nullptr &&
       SUCCEEDED(createReader(kIidXmlReader, reinterpret_cast<void**>(&reader), nullptr)) &&
       SUCCEEDED(reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) &&
-      SUCCEEDED(createInput(&stream, nullptr, kUtf16CodePage, FALSE, nullptr, &input)) &&
+      SUCCEEDED(createInput(&stream, nullptr, kUtf8CodePage, FALSE, nullptr, &input)) &&
       SUCCEEDED(reader->SetInput(input))) {
     XmlTreeBuilder builder(root);
     ok = ReadNodes(reader, builder, document.size() + 1);
