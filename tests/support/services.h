@@ -146,8 +146,7 @@ class RecordingDevice final : public pf::StandInDevice, public pf::JournalSink {
 
   bool succeeds;                              // what every call that reports an outcome answers
   std::set<uint32_t> kernelCodesThatSucceed;  // when not empty, the only codes that succeed
-  uint32_t xmlResult = win::kENotImpl;  // what an XML document answers, unless the stand-in is asked for
-  bool xmlStandIn = false;
+  uint32_t xmlResult = win::kENotImpl;
   std::vector<std::string> calls;
   std::vector<std::u16string> documents;
   const char16_t* lastDocument = nullptr;  // where the last document lay
@@ -155,9 +154,8 @@ class RecordingDevice final : public pf::StandInDevice, public pf::JournalSink {
   void AppendLine(std::string_view line) override { calls.emplace_back(line); }
   void Sleep(uint32_t) override {}
   bool MessageBeep(uint32_t) override { return succeeds; }
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) override {
+  uint32_t ProcessConfigXml(const char16_t* document, uint32_t, std::u16string*) override {
     documents.emplace_back(lastDocument = document);
-    if (xmlStandIn) return pf::StandInDevice::ProcessConfigXml(document, flags, output);
     return xmlResult;
   }
   bool KernelIoControl(uint32_t code, const void*, uint32_t, void*, uint32_t, uint32_t*) override {
