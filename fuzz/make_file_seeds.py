@@ -58,6 +58,10 @@ FILE_ARGUMENT = {
     "append-utf16": b"\x02" + text("\\fuzz\\a.txt{=\u4e2d\u6587"),
     "folders": b"\x00" + text("\\fuzz\\m\\n\\o\\"),
     "operators": b"\x00" + text("\\fuzz\\a.txt>\\fuzz\\x=>\\fuzz\\y->\\fuzz\\z"),
+    "copy-new-folders": b"\x00" + text("\\fuzz\\a.txt=>\\fuzz\\nf\\sub\\b.txt"),
+    "rename-case": b"\x00" + text("\\fuzz\\d->\\FUZZ\\D;\\fuzz\\A.TXT->\\fuzz\\a.txt"),
+    "refused-names": b"\x00" + text("\\fuzz\\a.txt=>\\fuzz\\q\x01|x.txt.  ;\\\\srv\\s"),
+    "trailing-dots": b"\x00" + text("\\fuzz\\d.\\sub. \\x.log. .->\\fuzz\\a.txt\\"),
 }
 LINK_FIELDS = {
     "target": b"\x00" + text("\\fuzz\\s.lnk\x01\\Windows\\calc.exe"),

@@ -1,6 +1,7 @@
 #include "app/rooms.h"
 
 #include "commands/system_commands.h"
+#include "dialogs/dialog_commands.h"
 #include "engine/dispatcher.h"
 #include "engine/room_services.h"
 #include "files/file_commands.h"
@@ -22,6 +23,7 @@ void WireRooms() {
   engine::InstallCommands(registry::kCommands);
   engine::InstallCommands(files::kCommands);
   engine::InstallCommands(commands::kCommands);
+  engine::InstallCommands(dialogs::kCommands);
   engine::InstallRoomServices({registry::ImportRegistryText, DeviceConfigurationManager});
 }
 

@@ -114,7 +114,7 @@ int32_t LoadPattern(const char16_t* argument) {
 
   size_t nameAt = 0;  // where the last component starts; each found name replaces it
   for (size_t i = 0; i < length; ++i) {
-    if (fs.IsPathSeparator(path[i])) nameAt = i + 1;
+    if (fs.IsPathSeparator({path, length}, i)) nameAt = i + 1;
   }
   const bool scan = path[nameAt] == u'*' && path[nameAt + 1] == 0;
 

@@ -20,9 +20,10 @@ char16_t* AppendText(char16_t* out, char16_t* limit, const char16_t* text) {
 
 char16_t* AppendDirectoryOf(char16_t* out, char16_t* limit, const char16_t* path) {
   const platform::Files& files = *platform::Get().files;
+  const std::u16string_view whole(path);
   const char16_t* lastSeparator = nullptr;
-  for (const char16_t* p = path; *p != 0; ++p) {
-    if (files.IsPathSeparator(*p)) lastSeparator = p;
+  for (size_t i = 0; i < whole.size(); ++i) {
+    if (files.IsPathSeparator(whole, i)) lastSeparator = path + i;
   }
   if (lastSeparator == nullptr) return out;
   for (const char16_t* p = path; p < lastSeparator && out < limit; ++p) *out++ = *p;

@@ -19,7 +19,7 @@ uint32_t LastError() { return Fs().GetLastError(); }
 // Where the last component begins.
 size_t NameStart(std::u16string_view path) {
   size_t start = path.size();
-  while (start > 0 && !Fs().IsPathSeparator(path[start - 1])) --start;
+  while (start > 0 && !Fs().IsPathSeparator(path, start - 1)) --start;
   return start;
 }
 
@@ -35,7 +35,7 @@ bool IsDotEntry(const char16_t* name) {
 // Whether `inner` is `outer` or lies below it, letters compared without regard to case.
 bool IsSameOrBelow(const PathBuffer& inner, const PathBuffer& outer) {
   if (inner.Size() < outer.Size()) return false;
-  if (inner.Size() > outer.Size() && !Fs().IsPathSeparator(inner.View()[outer.Size()])) return false;
+  if (inner.Size() > outer.Size() && !Fs().IsPathSeparator(inner.View(), outer.Size())) return false;
   PathBuffer head(inner.View().substr(0, outer.Size()));
   return pf::Get().text->CompareNoCase(head.Data(), outer.Data()) == 0;
 }
@@ -121,6 +121,33 @@ uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder, OnFailure = OnFailu
   return error;
 }
 
+// A rename that changes only the case of the name. Windows' MoveFileW makes it in one step, but
+// some file systems report it made and keep the old name (Wine's among them), so it goes by a
+// name of its own in between, put back when the second step fails.
+uint32_t RenameCase(const PathBuffer& from, const PathBuffer& to) {
+  PathBuffer between(from.View());
+  if (!between.Append(u"~case")) return win::kErrorFilenameExceedsRange;
+  if (!Fs().MoveFileW(from.Data(), between.Data())) return LastError();
+  if (Fs().MoveFileW(between.Data(), to.Data())) return 0;
+  const uint32_t error = LastError();
+  Fs().MoveFileW(between.Data(), from.Data());
+  return error;
+}
+
+// Makes what a move or a copy needs before its first entry: the destination folder that receives
+// the sources, or the folders above the one source's new name.
+uint32_t MakeDestination(const PathBuffer& target, bool intoFolder) {
+  PathBuffer chain(target.View());
+  if (!intoFolder) {
+    CreateDirectoryChain(chain.Data());  // the folders before the last "\"
+    return 0;
+  }
+  if (target.Size() == 0) return 0;  // the root
+  if (!chain.Append(u"\\")) return win::kErrorFilenameExceedsRange;
+  CreateDirectoryChain(chain.Data());
+  return MakeFolder(target);
+}
+
 // Calls act(item, isFolder) for the source, or for every entry that its wildcards match.
 template <typename Act>
 uint32_t ForEachMatch(std::u16string_view source, Act act) {
@@ -181,28 +208,38 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
   PathBuffer target;
   if (!target.Assign(destination)) return win::kErrorFilenameExceedsRange;
   bool intoFolder = false;
-  while (!destination.empty() && Fs().IsPathSeparator(destination.back())) {
+  while (!destination.empty() && Fs().IsPathSeparator(destination, destination.size() - 1)) {
     destination.remove_suffix(1);
     intoFolder = true;
   }
   target.Truncate(destination.size());
   size_t count = 0;
-  for (PathList counting(sources); counting.Next(&source); ++count) intoFolder = intoFolder || HasWildcard(source);
-  intoFolder = intoFolder || count > 1 || (!destination.empty() && IsFolder(target.Data()));
-  if (intoFolder && !destination.empty()) {
-    PathBuffer chain(target.View());
-    if (!chain.Append(u"\\")) return win::kErrorFilenameExceedsRange;
-    CreateDirectoryChain(chain.Data());
-    if (uint32_t error = MakeFolder(target); error != 0) return error;
+  PathBuffer first;
+  for (PathList counting(sources); counting.Next(&source); ++count) {
+    if (count == 0) first.Assign(source);
+    intoFolder = intoFolder || HasWildcard(source);
   }
+  // A folder given its own name in another case is renamed, not moved into itself.
+  const bool ownName = count == 1 && first.Size() == target.Size() && IsSameOrBelow(first, target);
+  intoFolder = intoFolder || count > 1 || (!destination.empty() && !ownName && IsFolder(target.Data()));
 
+  bool destinationMade = false;  // once a source has been found
   auto act = [&](PathBuffer& item, bool folder) -> uint32_t {
+    if (!destinationMade) {
+      if (uint32_t error = MakeDestination(target, intoFolder); error != 0) return error;
+      destinationMade = true;
+    }
     PathBuffer to(target.View());
     if (intoFolder && !to.Join(item.View().substr(NameStart(item.View())))) return win::kErrorFilenameExceedsRange;
     if (IsSameOrBelow(to, item)) {
+      const bool sameLength = to.Size() == item.Size();
+      if (operation == FileOperation::kMove && sameLength &&
+          to.View().substr(NameStart(to.View())) != item.View().substr(NameStart(item.View()))) {
+        return RenameCase(item, to);
+      }
       // A folder can't go into itself; a file moved onto itself stays as it is, as on Windows.
       if (folder) return win::kErrorInvalidParameter;
-      if (operation == FileOperation::kMove && to.Size() == item.Size()) return 0;
+      if (operation == FileOperation::kMove && sameLength) return 0;
     }
     return operation == FileOperation::kCopy ? Copy(item, to, folder) : Move(item, to, folder);
   };

@@ -4,8 +4,10 @@
 // Contract: the operation means what the shell's file operation means with "no progress, yes to
 // every question, destination folders made without asking": wildcards ("*", "?") in a source's
 // last component; folders deleted, moved and copied with everything in them; existing files
-// replaced; a destination folder created when missing. The result is 0, or the Win32 error code
-// of the first failure, at which the operation stops (what was done before it stays):
+// replaced; the destination folder, or the folders above a new name, made when missing (once a
+// source is found); a move to a name that differs in case only renames. The result is 0, or
+// the Win32 error code of the first failure, at which the operation stops (what was done before
+// it stays):
 //   2 / 3   a source (or a pattern's folder) that does not exist; a pattern that matches nothing is 2
 //   32      a file copied onto itself (or held open); a file moved onto itself stays, with 0
 //   87      a folder moved or copied into itself or below itself

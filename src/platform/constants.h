@@ -18,6 +18,7 @@ inline constexpr uint32_t kErrorNoMoreFiles = 18;
 inline constexpr uint32_t kErrorNotSameDevice = 17;
 inline constexpr uint32_t kErrorReadFault = 30;
 inline constexpr uint32_t kErrorSharingViolation = 32;
+inline constexpr uint32_t kErrorBadNetpath = 53;
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorOpenFailed = 110;
@@ -118,6 +119,37 @@ inline constexpr uint32_t kSndFilename = 0x20000;
 
 // KernelIoControl: the hardware layer's reboot request (Windows CE only).
 inline constexpr uint32_t kIoctlHalReboot = 0x0101003C;
+
+// Message boxes (MessageBoxW): the button sets, icons and default buttons of the type word,
+// the flag MSGX adds, and the buttons' numbers.
+inline constexpr uint32_t kMbOk = 0x0;
+inline constexpr uint32_t kMbOkCancel = 0x1;
+inline constexpr uint32_t kMbAbortRetryIgnore = 0x2;
+inline constexpr uint32_t kMbYesNoCancel = 0x3;
+inline constexpr uint32_t kMbYesNo = 0x4;
+inline constexpr uint32_t kMbRetryCancel = 0x5;
+inline constexpr uint32_t kMbCancelTryContinue = 0x6;
+inline constexpr uint32_t kMbTypeMask = 0xF;
+inline constexpr uint32_t kMbIconHand = 0x10;
+inline constexpr uint32_t kMbIconQuestion = 0x20;
+inline constexpr uint32_t kMbIconExclamation = 0x30;
+inline constexpr uint32_t kMbIconAsterisk = 0x40;
+inline constexpr uint32_t kMbIconMask = 0xF0;
+inline constexpr uint32_t kMbDefMask = 0xF00;
+inline constexpr uint32_t kMbSetForeground = 0x10000;
+inline constexpr int32_t kIdOk = 1;
+inline constexpr int32_t kIdCancel = 2;
+inline constexpr int32_t kIdAbort = 3;
+inline constexpr int32_t kIdRetry = 4;
+inline constexpr int32_t kIdIgnore = 5;
+inline constexpr int32_t kIdYes = 6;
+inline constexpr int32_t kIdNo = 7;
+inline constexpr int32_t kIdTryAgain = 10;
+inline constexpr int32_t kIdContinue = 11;
+
+// Menu-bar button states (TBSTATE_*): "leave as the resource says" and "hidden".
+inline constexpr uint8_t kTbStateEnabled = 4;
+inline constexpr uint8_t kTbStateHidden = 8;
 
 // Paths, including the terminator.
 inline constexpr uint32_t kMaxPath = 260;

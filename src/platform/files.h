@@ -9,7 +9,9 @@
 // search lists names in case-insensitive order, and regular files carry the archive attribute
 // (docs/host-device.md).
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/handle.h"
 
@@ -87,9 +89,10 @@ class Files {
   // False when the platform has no such folder or cannot create it.
   virtual bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) = 0;
 
-  // Whether `c` separates the folders of a script's path. "\" everywhere; the host's own
-  // paths also use "/".
-  virtual bool IsPathSeparator(char16_t c) const = 0;
+  // Whether path[at] separates the folders of a script's path: "\" everywhere, and "/" too in
+  // the host's own paths ("/work/a.ovs", "dir/a.ovs"), never in a device path ("\d/s" is the
+  // folder "\" and the name "d/s", as on Windows).
+  virtual bool IsPathSeparator(std::u16string_view path, size_t at) const = 0;
 };
 
 }  // namespace orvinta::platform

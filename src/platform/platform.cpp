@@ -6,7 +6,8 @@ namespace orvinta::platform {
 
 Services& Get() {
   static Services services{backend::DefaultFiles(), backend::DefaultProcesses(), backend::DefaultDevice(),
-                           backend::DefaultTextTime(), backend::DefaultLog(), backend::DefaultRegistry()};
+                           backend::DefaultTextTime(), backend::DefaultLog(), backend::DefaultRegistry(),
+                           backend::DefaultWindows()};
   return services;
 }
 

@@ -11,6 +11,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/text_time.h"
+#include "platform/windows.h"
 
 namespace orvinta::platform {
 
@@ -21,6 +22,7 @@ struct Services {
   TextTime* text;
   Log* log;
   Registry* registry;
+  Windows* windows;
 };
 
 // The services in force. The backend provides the defaults.

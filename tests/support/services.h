@@ -58,7 +58,7 @@ class ForwardingFiles : public Installed<pf::Files, &pf::Services::files> {
   bool SpecialFolderPath(int csidl, char16_t* b, bool create) override {
     return inner.SpecialFolderPath(csidl, b, create);
   }
-  bool IsPathSeparator(char16_t c) const override { return inner.IsPathSeparator(c); }
+  bool IsPathSeparator(std::u16string_view p, size_t at) const override { return inner.IsPathSeparator(p, at); }
 };
 
 class ForwardingProcesses : public Installed<pf::Processes, &pf::Services::processes> {

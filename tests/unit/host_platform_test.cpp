@@ -46,7 +46,7 @@ TEST(HostDevicePaths, DevicePathsMapBelowTheRootMatchingExistingNamesWithoutCase
   } cases[] = {
       {u"\\Windows\\x.txt", "/Windows/x.txt"}, {u"\\WINDOWS\\START MENU\\New", "/Windows/Start Menu/New"},
       {u"\\windows\\..\\..\\..\\etc\\passwd", "/etc/passwd"}, {u"\\a\\.\\b\\..\\c", "/a/c"},
-      {u"\\\\Windows//x", "/Windows/x"}, {u"\\\u00C4RGER", "/\xC3\xA4rger"}, {u"\\dup", "/dup"}, {u"\\Dup", "/Dup"},
+      {u"\\Windows//x", "/Windows/x"}, {u"\\\u00C4RGER", "/\xC3\xA4rger"}, {u"\\dup", "/dup"}, {u"\\Dup", "/Dup"},
       {u"\\", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(host::HostPathFor(c.path), root + c.below) << Shown(c.path);

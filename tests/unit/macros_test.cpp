@@ -8,7 +8,8 @@ namespace orvinta::test {
 namespace {
 
 // Special folders with fixed paths (a csidl missing from `folders` fails, leaving garbage);
-// records each create flag. Only "\" separates folders unless `slashSeparates` is set.
+// records each create flag. Only "\" separates folders unless `slashSeparates` is set, and
+// then "/" too in paths that do not begin with "\", as on the host.
 class FixedFolders final : public ForwardingFiles {
  public:
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
@@ -18,7 +19,9 @@ class FixedFolders final : public ForwardingFiles {
     buffer[found->second.copy(buffer, 259)] = 0;
     return true;
   }
-  bool IsPathSeparator(char16_t c) const override { return c == u'\\' || (slashSeparates && c == u'/'); }
+  bool IsPathSeparator(std::u16string_view path, size_t at) const override {
+    return path[at] == u'\\' || (slashSeparates && path[at] == u'/' && path[0] != u'\\');
+  }
 
   std::map<int, std::u16string> folders;
   bool slashSeparates = false;
@@ -55,7 +58,7 @@ TEST(Macros, DirectoryOfTheScriptEndsBeforeItsLastSeparator) {
     bool slashSeparates;
     std::u16string_view directory;
   } cases[] = {{u"\\a.ovs", false, u""}, {u"a.ovs", false, u""}, {u"\\x\\y/z.ovs", false, u"\\x"},
-               {u"\\x\\y/z.ovs", true, u"\\x\\y"}, {u"/home/u/a.ovs", true, u"/home/u"}};
+               {u"\\x\\y/z.ovs", true, u"\\x"}, {u"/home/u/a.ovs", true, u"/home/u"}, {u"u/v\\a.ovs", true, u"u/v"}};
   for (const Case& c : cases) {
     FixedFolders files;
     files.slashSeparates = c.slashSeparates;

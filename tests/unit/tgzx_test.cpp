@@ -137,8 +137,8 @@ TEST(Tgzx, EntriesThatWouldLandOutsideTheTargetOrDoNotFitArePassedOver) {
       {"components of dots and blanks", skipped(". ./up") + skipped("a/... /up") + kTail, kTgzxDone, {{"last", "L"}}},
       {"a leading separator", skipped("/abs") + skipped("\\abs") + TarFolder("/f/") + kTail, kTgzxDone,
        {{"last", "L"}}},
-      {"names that only look like climbing stay", TarFile("..a", "1") + TarFile("a..", "2") + kTail, kTgzxDone,
-       {{"..a", "1"}, {"a..", "2"}, {"last", "L"}}},
+      {"names that only look like climbing stay (a last name losing its dots)",
+       TarFile("..a", "1") + TarFile("a..", "2") + kTail, kTgzxDone, {{"..a", "1"}, {"a", "2"}, {"last", "L"}}},
       {"a name of more than 259 units", LongName(tooLong) + TarFile("x", TarFile("injected", "!")) + kTail,
        kTgzxDone, {{"last", "L"}}},
       {"a path of more than 259 units with the target", LongName(std::string(250, 'w')) +

@@ -4,12 +4,8 @@
 // one (platform/host/sound_player.h).
 #include "platform/device.h"
 
-#include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <cstdlib>
-#include <string>
 
 #include "platform/backend.h"
 #include "platform/device_journal.h"
@@ -19,22 +15,6 @@
 namespace orvinta::platform {
 
 namespace {
-
-// Appends each line to the file named by ORVINTA_JOURNAL at the time of the call.
-class JournalFile final : public JournalSink {
- public:
-  void AppendLine(std::string_view line) override {
-    const char* path = std::getenv("ORVINTA_JOURNAL");
-    if (path == nullptr || *path == 0) return;
-    std::string text(line);
-    text += '\n';
-    int fd = host::Sys().open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0) return;
-    ssize_t written = host::Sys().write(fd, text.data(), text.size());  // one write: lines never interleave
-    (void)written;
-    host::Sys().close(fd);
-  }
-};
 
 class HostDevice final : public StandInDevice {
  public:
@@ -55,8 +35,7 @@ class HostDevice final : public StandInDevice {
 
 Device* backend::DefaultDevice() {
   static HostDevice device;
-  static JournalFile journal;
-  static JournalingDevice journaled(device, journal);
+  static JournalingDevice journaled(device, *backend::DefaultJournal());
   return &journaled;
 }
 

@@ -121,55 +121,45 @@ std::string ResolveComponent(const std::string& folder, std::u16string_view comp
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 
-std::vector<std::u16string_view> DeviceComponents(std::u16string_view path) {
-  std::vector<std::u16string_view> parts;
+// The characters that no name on the device may hold.
+bool IsRefused(char16_t c) {
+  return c < 0x20 || c == u'"' || c == u'*' || c == u':' || c == u'<' || c == u'>' || c == u'?' || c == u'|';
+}
+
+// The components of a path as Windows reads them: a component that ends in a single "." loses
+// it, and the last one, unless a separator follows, all its trailing dots and blanks (one that
+// is nothing else names the folder it stands in). In a device path "." is dropped and ".." never
+// climbs above the root; a relative path keeps them for the host. False for a refused character.
+bool SplitPath(std::u16string_view path, bool device, std::vector<std::u16string_view>* parts) {
   size_t i = 0;
   while (i < path.size()) {
     while (i < path.size() && IsSeparator(path[i])) ++i;
-    size_t start = i;
+    const size_t start = i;
     while (i < path.size() && !IsSeparator(path[i])) ++i;
     std::u16string_view part = path.substr(start, i - start);
-    if (part.empty() || part == u".") continue;
-    if (part == u"..") {
-      if (!parts.empty()) parts.pop_back();
+    for (char16_t c : part) {
+      if (IsRefused(c)) return false;
+    }
+    if (part == u"." || part == u"..") {
+      if (!device) {
+        parts->push_back(part);
+      } else if (part == u".." && !parts->empty()) {
+        parts->pop_back();
+      }
       continue;
     }
-    parts.push_back(part);
-  }
-  return parts;
-}
-
-}  // namespace
-
-const std::string& DeviceRoot() {
-  static const std::string root = [] {
-    const char* configured = std::getenv("ORVINTA_ROOT");
-    std::string value = (configured != nullptr && *configured != 0) ? configured : DefaultRoot();
-    while (value.size() > 1 && value.back() == '/') value.pop_back();
-    return value;
-  }();
-  return root;
-}
-
-std::string RegistryHivePath() {
-  const char* configured = std::getenv("ORVINTA_REGISTRY");
-  if (configured != nullptr && *configured != 0) return configured;
-  const std::string& root = DeviceRoot();
-  size_t slash = root.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : root.substr(0, slash)) + "/registry.hive";
-}
-
-std::string HostPathFor(std::u16string_view path) {
-  if (path.empty() || path[0] != u'\\') {
-    // A host path: "\" separates folders there too, so that LOAD's "\*.ovs" and a script's
-    // device-style names work below a host folder.
-    std::string host = Utf16ToUtf8(path);
-    for (char& c : host) {
-      if (c == '\\') c = '/';
+    if (i == path.size()) {
+      while (!part.empty() && (part.back() == u'.' || part.back() == u' ')) part.remove_suffix(1);
+    } else if (part.size() >= 2 && part.back() == u'.' && part[part.size() - 2] != u'.') {
+      part.remove_suffix(1);
     }
-    return host;
+    if (!part.empty()) parts->push_back(part);
   }
-  const std::vector<std::u16string_view> parts = DeviceComponents(path);
+  return true;
+}
+
+// The host file of a device path's components, each matched against what exists.
+std::string DeviceHostPath(const std::vector<std::u16string_view>& parts) {
   // Most paths name what exists in the case given, or a new name in such a folder: then one or
   // two lookups do. A folder whose listing is at hand answers for its names at the cost of
   // checking that it has not changed.
@@ -192,6 +182,65 @@ std::string HostPathFor(std::u16string_view path) {
   return host;
 }
 
+}  // namespace
+
+const std::string& DeviceRoot() {
+  static const std::string root = [] {
+    const char* configured = std::getenv("ORVINTA_ROOT");
+    std::string value = (configured != nullptr && *configured != 0) ? configured : DefaultRoot();
+    while (value.size() > 1 && value.back() == '/') value.pop_back();
+    return value;
+  }();
+  return root;
+}
+
+std::string RegistryHivePath() {
+  const char* configured = std::getenv("ORVINTA_REGISTRY");
+  if (configured != nullptr && *configured != 0) return configured;
+  const std::string& root = DeviceRoot();
+  size_t slash = root.rfind('/');
+  return (slash == std::string::npos ? std::string(".") : root.substr(0, slash)) + "/registry.hive";
+}
+
+MappedPath MapPath(std::u16string_view path) {
+  MappedPath mapped;
+  if (!path.empty() && path[0] == u'/') {
+    // The host's own absolute path, as it stands; "\\" separates folders there too, so that
+    // LOAD's "\\*.ovs" and a script's device-style names work below a host folder.
+    mapped.host = Utf16ToUtf8(path);
+    for (char& c : mapped.host) {
+      if (c == '\\') c = '/';
+    }
+    return mapped;
+  }
+  const bool device = !path.empty() && path[0] == u'\\';
+  std::vector<std::u16string_view> parts;
+  if (device && path.size() > 1 && IsSeparator(path[1])) {
+    mapped.error = win::kErrorBadNetpath;
+    return mapped;
+  }
+  if (!SplitPath(path, device, &parts)) {
+    mapped.error = win::kErrorInvalidName;
+    return mapped;
+  }
+  mapped.namesFolder = !parts.empty() && IsSeparator(path.back());
+  if (device) {
+    mapped.host = DeviceHostPath(parts);
+  } else {
+    for (std::u16string_view part : parts) mapped.host += (mapped.host.empty() ? "" : "/") + Utf16ToUtf8(part);
+  }
+  struct stat info;
+  if (mapped.namesFolder && Sys().stat(mapped.host.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+    mapped.error = win::kErrorInvalidName;  // a file named as a folder ("\\a.txt\\")
+  }
+  return mapped;
+}
+
+std::string HostPathFor(std::u16string_view path) {
+  MappedPath mapped = MapPath(path);
+  return mapped.error == 0 ? std::move(mapped.host) : std::string();
+}
+
 void NoteNameMade(const std::string& hostPath) {
   auto found = Listings().find(FolderOf(hostPath));
   if (found == Listings().end()) return;
@@ -211,7 +260,9 @@ uint32_t CreateDeviceFolderChain(std::u16string_view devicePath) {
       ForgetListingOf(host);
     }
   }
-  for (std::u16string_view part : DeviceComponents(devicePath)) {
+  std::vector<std::u16string_view> parts;
+  SplitPath(devicePath, true, &parts);  // the program's own special folders: names as Windows takes them
+  for (std::u16string_view part : parts) {
     host += "/" + ResolveComponent(host, part);
     if (Sys().mkdir(host.c_str(), 0777) != 0 && errno != EEXIST) return Win32ErrorFromErrno(errno);
     ForgetListingOf(host);

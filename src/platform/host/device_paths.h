@@ -4,9 +4,13 @@
 // ~/.local/share/orvinta/root) is the device's root "\". A device path ("\Windows\x.txt")
 // names a file below it; each component is matched against what exists without regard to
 // case and keeps the case it was created with. "." is dropped and ".." never climbs above the
-// root. A path beginning with "/" is a host path, and any other path is a host path relative
-// to the current directory; in host paths "\" separates folders as "/" does.
+// root. A path beginning with "/" is a host path taken as it stands, and any other path is a
+// host path relative to the current directory. The file calls take "/" for "\" as Windows'
+// own do, and read names by Windows' rules in every path but the host's absolute ones: a
+// character that no name may hold is refused, the last component loses its trailing dots and
+// blanks, another component a single trailing dot, and "\\" begins a network path.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,8 +23,16 @@ const std::string& DeviceRoot();
 // root (so $XDG_DATA_HOME/orvinta/registry.hive beside the default root).
 std::string RegistryHivePath();
 
-// The host file that `path` names (UTF-8). Components that do not exist yet keep the case
-// they were given in.
+// What a path names on the host.
+struct MappedPath {
+  std::string host;          // the host file (UTF-8); components that do not exist keep their case
+  uint32_t error = 0;        // Windows refuses the path: 123 (a character no name may hold, or a
+                             // file named as a folder), 53 (a network path, which the host has none of)
+  bool namesFolder = false;  // a separator follows the last name: only a folder answers to it
+};
+MappedPath MapPath(std::u16string_view path);
+
+// The host file that `path` names, or "" for a path that Windows refuses.
 std::string HostPathFor(std::u16string_view path);
 
 // The host keeps what folders hold, to look names up without regard to case without reading a

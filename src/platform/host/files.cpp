@@ -47,10 +47,26 @@ bool FolderOfExists(const std::string& hostPath) {
   return Sys().stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsHostFolder(const std::string& hostPath) {
+  struct stat info;
+  return Sys().stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A file that its owner may not write stands for Windows' read-only attribute.
+bool IsReadOnly(const struct stat& info) { return (info.st_mode & S_IWUSR) == 0; }
+
+// The last name of a path as it was given, without the dots and blanks that Windows drops.
+std::string GivenName(std::u16string_view path) {
+  while (!path.empty() && (path.back() == u'\\' || path.back() == u'/')) path.remove_suffix(1);
+  std::u16string_view name = path.substr(path.find_last_of(u"\\/") + 1);
+  while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.remove_suffix(1);
+  return base::Utf16ToUtf8(name);
+}
+
 // Regular files carry the archive attribute, as new files do on Windows and the device.
 uint32_t AttributesOf(const struct stat& info) {
   uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
-  if ((info.st_mode & S_IWUSR) == 0) attributes |= kFileAttributeReadonly;
+  if (IsReadOnly(info)) attributes |= kFileAttributeReadonly;
   return attributes;
 }
 
@@ -81,7 +97,10 @@ class HostFiles final : public Files {
       return FailHandle(win::kErrorInvalidParameter);
     }
     if (path[0] == 0) return FailHandle(win::kErrorPathNotFound);
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return FailHandle(mapped.error);
+    const std::string& host = mapped.host;
+    if (mapped.namesFolder && !IsHostFolder(host)) return FailHandle(win::kErrorInvalidName);
     int flags = O_CLOEXEC;
     bool reads = (access & kGenericRead) != 0, writes = (access & kGenericWrite) != 0;
     flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
@@ -115,6 +134,10 @@ class HostFiles final : public Files {
       struct stat info;
       if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
       if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
+      // A read-only file is neither written nor replaced, whoever the host's user is.
+      if (IsReadOnly(info) && (writes || disposition == kCreateAlways || disposition == kTruncateExisting)) {
+        return CloseAndFail(fd, win::kErrorAccessDenied);
+      }
       if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
       if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
           Sys().ftruncate(fd, 0) != 0) {
@@ -209,14 +232,18 @@ class HostFiles final : public Files {
   }
 
   bool CreateDirectoryW(const char16_t* path) override {
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     if (Sys().mkdir(host.c_str(), 0777) != 0) return Fail(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
     host::NoteNameMade(host);
     return true;
   }
 
   bool RemoveDirectoryW(const char16_t* path) override {
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     host::ForgetListingOf(host);
     if (Sys().rmdir(host.c_str()) != 0) {
       int error = errno;
@@ -226,7 +253,13 @@ class HostFiles final : public Files {
   }
 
   bool DeleteFileW(const char16_t* path) override {
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
+    struct stat info;
+    if (Sys().lstat(host.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IsReadOnly(info)) {
+      return Fail(win::kErrorAccessDenied);  // as Windows keeps a read-only file
+    }
     if (IsOpen(host)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(host);
     if (Sys().unlink(host.c_str()) != 0) {
@@ -237,13 +270,25 @@ class HostFiles final : public Files {
   }
 
   bool MoveFileW(const char16_t* from, const char16_t* to) override {
-    const std::string source = host::HostPathFor(from), target = host::HostPathFor(to);
+    const host::MappedPath mappedSource = host::MapPath(from), mappedTarget = host::MapPath(to);
+    if (mappedSource.error != 0) return Fail(mappedSource.error);
+    if (mappedTarget.error != 0) return Fail(mappedTarget.error);
+    const std::string& source = mappedSource.host;
+    std::string target = mappedTarget.host;
     struct stat info;
     if (Sys().lstat(source.c_str(), &info) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(source)));
     }
-    if (Sys().lstat(target.c_str(), &info) == 0) return Fail(win::kErrorAlreadyExists);
+    if (mappedTarget.namesFolder && !S_ISDIR(info.st_mode)) return Fail(win::kErrorDirectory);
+    if (target == source) {
+      // The name found for the target is the source's own: a change of case, renamed to the
+      // name as given.
+      target = target.substr(0, target.rfind('/') + 1) + GivenName(to);
+      if (target == source) return true;
+    } else if (Sys().lstat(target.c_str(), &info) == 0) {
+      return Fail(win::kErrorAlreadyExists);
+    }
     if (IsOpen(source)) return Fail(win::kErrorSharingViolation);
     host::ForgetListingOf(source);
     host::ForgetListingOf(target);
@@ -260,7 +305,7 @@ class HostFiles final : public Files {
     OpenFile& in = files_[source];
     const std::string target = host::HostPathFor(to);
     struct stat info;
-    if (Sys().stat(target.c_str(), &info) == 0 && IsFile(in, info)) {
+    if (!target.empty() && Sys().stat(target.c_str(), &info) == 0 && IsFile(in, info)) {
       CloseHandle(source);
       return Fail(win::kErrorSharingViolation);  // copying a file onto itself
     }
@@ -281,6 +326,11 @@ class HostFiles final : public Files {
         break;
       }
     }
+    // The copy keeps the source's read-only attribute, as Windows' does.
+    struct stat original;
+    if (ok && Sys().fstat(in.fd, &original) == 0 && IsReadOnly(original)) {
+      Sys().fchmod(files_[copy].fd, original.st_mode & 07777);
+    }
     uint32_t error = lastError_;
     CloseHandle(copy);
     CloseHandle(source);
@@ -300,7 +350,9 @@ class HostFiles final : public Files {
 
   bool GetFileAttributesExW(const char16_t* path, FileAttributeData* data) override {
     if (path[0] == 0) return Fail(win::kErrorPathNotFound);
-    const std::string host = host::HostPathFor(path);
+    const host::MappedPath mapped = host::MapPath(path);
+    if (mapped.error != 0) return Fail(mapped.error);
+    const std::string& host = mapped.host;
     struct stat info;
     if (Sys().stat(host.c_str(), &info) != 0) {
       int error = errno;
@@ -314,15 +366,21 @@ class HostFiles final : public Files {
   SearchHandle FindFirstFileW(const char16_t* pattern, FindData* data) override {
     std::u16string_view whole(pattern);
     size_t separator = whole.find_last_of(u"\\/");
-    std::u16string_view namePattern = separator == std::u16string_view::npos ? whole : whole.substr(separator + 1);
-    std::string folder;
-    if (separator == std::u16string_view::npos) {
-      folder = ".";
-    } else if (separator == 0) {
-      folder = whole[0] == u'/' ? "/" : host::DeviceRoot();
-    } else {
-      folder = host::HostPathFor(whole.substr(0, separator));
+    std::u16string namePattern(separator == std::u16string_view::npos ? whole : whole.substr(separator + 1));
+    std::string folder = ".";
+    if (separator != std::u16string_view::npos) {
+      // The folder with its separator: "\\" is the root, "\\\\" a network path.
+      const host::MappedPath mapped = host::MapPath(whole.substr(0, separator + 1));
+      if (mapped.error != 0) return FailHandle(mapped.error);
+      folder = mapped.host.empty() ? "." : mapped.host;
     }
+    // Trailing blanks go and trailing dots stand for one, which also matches the end of a name.
+    bool dot = false;
+    while (!namePattern.empty() && (namePattern.back() == u'.' || namePattern.back() == u' ')) {
+      dot = dot || namePattern.back() == u'.';
+      namePattern.pop_back();
+    }
+    if (dot && !namePattern.empty()) namePattern += u'.';
     if (namePattern.empty()) return FailHandle(win::kErrorFileNotFound);
 
     DIR* dir = Sys().opendir(folder.c_str());
@@ -387,8 +445,10 @@ class HostFiles final : public Files {
     return true;
   }
 
-  // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/".
-  bool IsPathSeparator(char16_t c) const override { return c == u'\\' || c == u'/'; }
+  // Host paths ("/work/a.ovs", "./dir/a.ovs") separate folders with "/" too.
+  bool IsPathSeparator(std::u16string_view path, size_t at) const override {
+    return path[at] == u'\\' || (path[at] == u'/' && path[0] != u'\\');
+  }
 
  private:
   bool Fail(uint32_t code) {

@@ -314,7 +314,12 @@ class HostProcesses final : public Processes {
   }
 
   ModuleHandle LoadLibraryW(const char16_t* path) override {
-    std::string file = host::HostPathFor(path);
+    // As Windows' loader does, a name without an extension gets ".dll" (a final "." says it has none).
+    std::u16string name(path);
+    const size_t nameStart = name.find_last_of(u"\\/");
+    if (name.find(u'.', nameStart == std::u16string::npos ? 0 : nameStart + 1) == std::u16string::npos) name += u".dll";
+    std::string file = host::HostPathFor(name);
+    if (file.empty()) return nullptr;
     // A bare name would send dlopen searching the system's folders; it names a file here instead.
     if (file.find('/') == std::string::npos) file = "./" + file;
     return Sys().dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);

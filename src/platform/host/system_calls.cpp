@@ -25,6 +25,7 @@ const SystemCalls kReal = {
     [](int fd, const void* data, size_t count) { return ::write(fd, data, count); },
     [](int fd, off_t offset, int whence) { return ::lseek(fd, offset, whence); },
     [](int fd, off_t length) { return ::ftruncate(fd, length); },
+    [](int fd, mode_t mode) { return ::fchmod(fd, mode); },
     [](int fd) { return ::fsync(fd); },
     [](int fd, int operation) { return ::flock(fd, operation); },
     [](int fd, struct stat* info) { return ::fstat(fd, info); },
@@ -68,6 +69,7 @@ const SystemCalls kReal = {
     [](const char* file, int mode) { return ::dlopen(file, mode); },
     [](void* library, const char* name) { return ::dlsym(library, name); },
     [](void* library) { return ::dlclose(library); },
+    [](int fd) { return ::isatty(fd); },
 };
 
 }  // namespace

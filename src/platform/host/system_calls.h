@@ -1,10 +1,11 @@
 // The seam between the host backend and the operating system.
 //
 // Every system call that the host backend makes (files, folders, the hive and its lock, the
-// log, the journal, processes, sounds, libraries, waiting) goes through this one table of
-// function pointers. Tests replace an entry to make a chosen call fail ("the third open fails
-// with ENOSPC") and put it back afterwards; nothing else writes to it. A replacement reports
-// failure the way the call does: -1 or a null pointer with errno set (posix_spawn: the error).
+// log, the journal, processes, sounds, libraries, waiting, finding the terminal) goes through
+// this one table of function pointers (ncurses keeps its own). Tests replace an entry to make a
+// chosen call fail ("the third open fails with ENOSPC") and put it back afterwards; nothing
+// else writes to it. A replacement reports failure the way the call does: -1 or a null pointer
+// with errno set (posix_spawn: the error).
 #pragma once
 #include <dirent.h>
 #include <poll.h>
@@ -23,6 +24,7 @@ struct SystemCalls {
   ssize_t (*write)(int fd, const void* data, size_t count);
   off_t (*lseek)(int fd, off_t offset, int whence);
   int (*ftruncate)(int fd, off_t length);
+  int (*fchmod)(int fd, mode_t mode);
   int (*fsync)(int fd);
   int (*flock)(int fd, int operation);
   int (*fstat)(int fd, struct stat* info);
@@ -52,6 +54,8 @@ struct SystemCalls {
   void* (*dlopen)(const char* file, int mode);
   void* (*dlsym)(void* library, const char* name);
   int (*dlclose)(void* library);
+  // The terminal that boxes are shown on.
+  int (*isatty)(int fd);
 };
 
 // The table in force: the real calls unless a test replaced some.

@@ -27,6 +27,7 @@ constexpr Message kMessages[] = {
     {win::kErrorNotSameDevice, u"The system cannot move the file to a different disk drive.\r\n"},
     {win::kErrorReadFault, u"The system cannot read from the specified device.\r\n"},
     {win::kErrorSharingViolation, u"The process cannot access the file because it is being used by another process.\r\n"},
+    {win::kErrorBadNetpath, u"The network path was not found.\r\n"},
     {win::kErrorFileExists, u"The file exists.\r\n"},
     {win::kErrorInvalidParameter, u"The parameter is incorrect.\r\n"},
     {win::kErrorOpenFailed, u"The system cannot open the device or file specified.\r\n"},

@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <commctrl.h>
 
 #include "platform/constants.h"
 #include "platform/files.h"
@@ -27,6 +28,7 @@ static_assert(kErrorDiskFull == ERROR_DISK_FULL);
 static_assert(kErrorNegativeSeek == ERROR_NEGATIVE_SEEK);
 static_assert(kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
 static_assert(kErrorInvalidName == ERROR_INVALID_NAME);
+static_assert(kErrorBadNetpath == ERROR_BAD_NETPATH);
 static_assert(kErrorBadPathname == ERROR_BAD_PATHNAME);
 static_assert(kErrorModuleNotFound == ERROR_MOD_NOT_FOUND);
 static_assert(kErrorProcNotFound == ERROR_PROC_NOT_FOUND);
@@ -100,6 +102,17 @@ static_assert(kSndAsync == SND_ASYNC);
 static_assert(kSndLoop == SND_LOOP);
 static_assert(kSndAlias == SND_ALIAS);
 static_assert(kSndFilename == SND_FILENAME);
+
+static_assert(kMbOk == MB_OK && kMbOkCancel == MB_OKCANCEL && kMbAbortRetryIgnore == MB_ABORTRETRYIGNORE);
+static_assert(kMbYesNoCancel == MB_YESNOCANCEL && kMbYesNo == MB_YESNO && kMbRetryCancel == MB_RETRYCANCEL);
+static_assert(kMbCancelTryContinue == MB_CANCELTRYCONTINUE && kMbTypeMask == MB_TYPEMASK);
+static_assert(kMbIconHand == MB_ICONHAND && kMbIconQuestion == MB_ICONQUESTION);
+static_assert(kMbIconExclamation == MB_ICONEXCLAMATION && kMbIconAsterisk == MB_ICONASTERISK);
+static_assert(kMbIconMask == MB_ICONMASK && kMbDefMask == MB_DEFMASK && kMbSetForeground == MB_SETFOREGROUND);
+static_assert(kIdOk == IDOK && kIdCancel == IDCANCEL && kIdAbort == IDABORT && kIdRetry == IDRETRY);
+static_assert(kIdIgnore == IDIGNORE && kIdYes == IDYES && kIdNo == IDNO && kIdTryAgain == IDTRYAGAIN);
+static_assert(kIdContinue == IDCONTINUE);
+static_assert(kTbStateEnabled == TBSTATE_ENABLED && kTbStateHidden == TBSTATE_HIDDEN);
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 crosses the boundary unconverted");
 

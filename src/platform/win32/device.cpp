@@ -114,28 +114,10 @@ class WaitingStandIn final : public StandInDevice {
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
 };
 
-class JournalFile final : public JournalSink {
- public:
-  explicit JournalFile(std::wstring path) : path_(std::move(path)) {}
-  void AppendLine(std::string_view line) override {
-    std::string text(line);
-    text += '\n';
-    HANDLE file = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
-  }
-
- private:
-  std::wstring path_;
-};
-
-bool JournalOnlyRequested(std::wstring* journal) {
+bool JournalOnlyRequested() {
   std::wstring mode;
   return win32::EnvironmentVariable(L"ORVINTA_DEVICE_CALLS", &mode) && mode == L"journal-only" &&
-         win32::EnvironmentVariable(L"ORVINTA_JOURNAL", journal);
+         backend::DefaultJournal() != nullptr;
 }
 
 }  // namespace
@@ -143,11 +125,9 @@ bool JournalOnlyRequested(std::wstring* journal) {
 Device* backend::DefaultDevice() {
   static Device* const chosen = []() -> Device* {
     static Win32Device device;
-    std::wstring journalPath;
-    if (!JournalOnlyRequested(&journalPath)) return &device;
+    if (!JournalOnlyRequested()) return &device;
     static WaitingStandIn standIn;
-    static JournalFile journal(journalPath);
-    static JournalingDevice journaled(standIn, journal);
+    static JournalingDevice journaled(standIn, *backend::DefaultJournal());
     return &journaled;
   }();
   return chosen;

@@ -118,7 +118,7 @@ class Win32Files final : public Files {
     return SHGetSpecialFolderPathW(nullptr, win32::Wide(buffer), csidl, create ? TRUE : FALSE) != FALSE;
   }
 
-  bool IsPathSeparator(char16_t c) const override { return c == u'\\'; }
+  bool IsPathSeparator(std::u16string_view path, size_t at) const override { return path[at] == u'\\'; }
 };
 
 }  // namespace
