@@ -274,7 +274,8 @@ class Applier {
     return win::kSOk;
   }
 
-  uint32_t CopyKey(KeyHandle key, KeyCopy& copy, int depth) {
+  // The key's values and, unless `valuesOnly`, everything below it.
+  uint32_t CopyKey(KeyHandle key, KeyCopy& copy, int depth, bool valuesOnly = false) {
     if (depth > 512) return win::kErrorInvalidParameter;
     std::vector<char16_t> name(16384);
     for (uint32_t index = 0;; ++index) {
@@ -289,7 +290,7 @@ class Applier {
       if (error = ReadValue(key, valueName, value); error != 0) return error;
       if (value) copy.values.emplace_back(valueName, std::move(*value));
     }
-    for (uint32_t index = 0;; ++index) {
+    for (uint32_t index = 0; !valuesOnly; ++index) {
       auto units = static_cast<uint32_t>(name.size());
       uint32_t error = registry_.RegEnumKeyExW(key, index, name.data(), &units);
       if (error == win::kErrorNoMoreItems) break;
@@ -392,7 +393,7 @@ class Applier {
     if (error == win::kErrorFileNotFound) return win::kConfigEEntryNotFound;
     if (error != 0) return Hresult(error);
     KeyCopy copy;
-    if (error = CopyKey(key.handle(), copy, 0); error != 0) return Hresult(error);
+    if (error = CopyKey(key.handle(), copy, 0, true); error != 0) return Hresult(error);
     // By name: Windows lists values in an order of its own, the host in the order of making.
     std::sort(copy.values.begin(), copy.values.end(),
               [](const auto& a, const auto& b) { return base::CompareNames(a.first.c_str(), b.first.c_str()) < 0; });
