@@ -1,21 +1,26 @@
-// LOAD of a large generated script, beside `cat file >/dev/null` and beside dash running the
-// equivalent shell script, with the heap the load takes.
+// LOAD of large generated scripts beside dash running the equivalent shell scripts, and the heap
+// each LOAD takes as a multiple of the file.
 //
-// The script (about 20 MB by default) is comment lines and EVAL lines, in ANSI; LOAD reads it
-// with one allocation for the bytes and one for the UTF-16 text, then runs it in place. cat and
-// dash run as child processes; their start-up, timed on an empty file, is taken off. Figures are
-// the best of a few runs on a monotonic clock, printed with the ratios ours / cat and ours /
-// dash. The heap figures are the peak of bytes held during one LOAD, as a multiple of the file
-// size, and the number of blocks at least half the file's size. A UTF-16 copy of the script is
-// loaded too, for comparison (no conversion, so one block). Reported, never judged.
+// Three files, 1,000,000 lines each by default:
+//   four kinds, UTF-8   rounds of "EVAL 1=5", a comment, "IFEX %1==5,EVAL 3=t", "EVAL 2=str_%1",
+//                       as ANSI text in code page 65001 (converted on LOAD);
+//   four kinds, UTF-16  the same script as UTF-16 LE with a byte-order mark (no conversion);
+//   comments, UTF-16    comment lines only: what reading and skipping lines costs.
+// dash runs a shell script that does the same work line for line. Times are CPU time (user and
+// system), the median of a few runs that take turns with dash's; dash's start-up, timed on an
+// empty script, is taken off. Printed: ms, ns per character of the file, and how many times
+// dash's time ours is. The heap figure is the peak of bytes held during one LOAD over the file's
+// size. Reported, never judged.
 //
-//   orvinta_bench_load [--megabytes N] [--runs N] [--codepage N] [--dash PATH]
-#include <fcntl.h>
+//   orvinta_bench_load [--lines N] [--runs N] [--codepage N] [--dash PATH] [--only TEXT]
+// (--only runs the scripts whose names begin with TEXT: "four", "comments"; for profiling.)
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,12 +28,15 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/rooms.h"
+#include "engine/interpreter_state.h"
 #include "engine/load.h"
 #include "heap_watch.h"
-#include "platform/host/code_page.h"
 #include "platform/device_journal.h"
+#include "platform/host/code_page.h"
 #include "platform/platform.h"
 
 extern char** environ;
@@ -38,7 +46,6 @@ namespace {
 using orvinta::platform::Device;
 using orvinta::platform::ServiceOverride;
 using orvinta::platform::Services;
-using Clock = std::chrono::steady_clock;
 
 // No sleeping or beeping whatever a script asks for, and none of the device's own services.
 class QuietDevice final : public orvinta::platform::StandInDevice {
@@ -46,47 +53,18 @@ class QuietDevice final : public orvinta::platform::StandInDevice {
   void Sleep(uint32_t) override {}
 };
 
-struct Generated {
-  std::string ours;   // ANSI
-  std::string shell;  // dash's
-  uint64_t lines = 0;
+struct Workload {
+  const char* name;
+  std::string file;   // the bytes LOAD reads
+  std::string shell;  // dash's script
+  uint64_t characters = 0;  // characters of the script text
+  std::u16string variable2;  // what user variable 2 holds afterwards
 };
 
-// Three lines per round: a comment, a variable set to a text, the last result set to a number.
-// The last line leaves 7, which the bench checks.
-Generated Generate(uint64_t bytes) {
-  Generated g;
-  g.ours.reserve(bytes + 256);
-  g.shell.reserve(bytes + 256);
-  char line[160];
-  for (uint64_t round = 0; g.ours.size() < bytes; ++round) {
-    int n = std::snprintf(line, sizeof line, "; comment %07llu: the quick brown fox jumps over the lazy dog\r\n",
-                          static_cast<unsigned long long>(round));
-    g.ours.append(line, static_cast<size_t>(n));
-    g.shell += "#";
-    g.shell.append(line + 1, static_cast<size_t>(n - 3));
-    g.shell += "\n";
-    n = std::snprintf(line, sizeof line, "EVAL 1=value %07llu\r\n", static_cast<unsigned long long>(round));
-    g.ours.append(line, static_cast<size_t>(n));
-    n = std::snprintf(line, sizeof line, "v1='value %07llu'\n", static_cast<unsigned long long>(round));
-    g.shell.append(line, static_cast<size_t>(n));
-    n = std::snprintf(line, sizeof line, "EVAL x=%llu\r\n", static_cast<unsigned long long>(round % 1000));
-    g.ours.append(line, static_cast<size_t>(n));
-    n = std::snprintf(line, sizeof line, "r=%llu\n", static_cast<unsigned long long>(round % 1000));
-    g.shell.append(line, static_cast<size_t>(n));
-    g.lines += 3;
-  }
-  g.ours += "EVAL x=7\r\n";
-  g.shell += "r=7\nexit $r\n";
-  g.lines += 1;
-  return g;
-}
+constexpr char kComment[] = "; comment line %07llu\r\n";
+constexpr char kShellComment[] = "# comment line %07llu\n";
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Utf16Le(const std::string& ascii) {
+std::string Utf16Le(std::string_view ascii) {
   std::string out = "\xFF\xFE";
   out.reserve(ascii.size() * 2 + 2);
   for (char c : ascii) {
@@ -96,129 +74,177 @@ std::string Utf16Le(const std::string& ascii) {
   return out;
 }
 
-// Seconds for a child process with stdout to /dev/null; negative when it could not run. The exit
-// status must be `status`.
-double RunChild(const char* program, const std::string& argument, int status) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument.c_str()), nullptr};
-  auto start = Clock::now();
-  pid_t pid;
-  int spawned = posix_spawnp(&pid, program, &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
-  int wait = 0;
-  if (waitpid(pid, &wait, 0) != pid || !WIFEXITED(wait) || WEXITSTATUS(wait) != status) return -1;
-  return std::chrono::duration<double>(Clock::now() - start).count();
+// Four lines per round; the shell script's lines do the same work.
+void FourKinds(uint64_t lines, std::string* ours, std::string* shell) {
+  char line[64];
+  for (uint64_t i = 0; i < lines; ++i) {
+    switch (i % 4) {
+      case 0:
+        *ours += "EVAL 1=5\r\n";
+        *shell += "v1=5\n";
+        break;
+      case 1:
+        ours->append(line, static_cast<size_t>(std::snprintf(line, sizeof line, kComment, static_cast<unsigned long long>(i))));
+        shell->append(line, static_cast<size_t>(std::snprintf(line, sizeof line, kShellComment, static_cast<unsigned long long>(i))));
+        break;
+      case 2:
+        *ours += "IFEX %1==5,EVAL 3=t\r\n";
+        *shell += "[ \"$v1\" = 5 ] && v3=t\n";
+        break;
+      default:
+        *ours += "EVAL 2=str_%1\r\n";
+        *shell += "v2=str_$v1\n";
+        break;
+    }
+  }
 }
 
-template <typename Run>
-double Best(int runs, Run run) {
-  double best = -1;
-  for (int i = 0; i < runs; ++i) {
-    double seconds = run();
-    if (seconds < 0) return -1;
-    if (best < 0 || seconds < best) best = seconds;
+std::vector<Workload> Generate(uint64_t lines) {
+  std::string ours, shell;
+  FourKinds(lines, &ours, &shell);
+  std::vector<Workload> w;
+  w.push_back({"four kinds, UTF-8", ours, shell, ours.size(), lines >= 4 ? u"str_5" : u""});
+  w.push_back({"four kinds, UTF-16", Utf16Le(ours), shell, ours.size() + 1, w.back().variable2});
+  std::string comments, shellComments;
+  char line[64];
+  for (uint64_t i = 0; i < lines; ++i) {
+    comments.append(line, static_cast<size_t>(std::snprintf(line, sizeof line, kComment, static_cast<unsigned long long>(i))));
+    shellComments.append(line, static_cast<size_t>(std::snprintf(line, sizeof line, kShellComment, static_cast<unsigned long long>(i))));
   }
-  return best;
+  w.push_back({"comments, UTF-16", Utf16Le(comments), shellComments, comments.size() + 1, u""});
+  return w;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+double CpuSeconds(clockid_t clock) {
+  timespec t{};
+  clock_gettime(clock, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// CPU seconds (user and system) of `dash path`; negative when it could not run or failed.
+double DashSeconds(const std::string& dash, const std::string& path) {
+  char* argv[] = {const_cast<char*>(dash.c_str()), const_cast<char*>(path.c_str()), nullptr};
+  pid_t pid;
+  if (posix_spawnp(&pid, dash.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
+  int status = 0;
+  rusage usage{};
+  while (wait4(pid, &status, 0, &usage) < 0) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 double LoadSeconds(const std::u16string& path, int32_t* result) {
-  auto start = Clock::now();
+  double start = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
   *result = orvinta::engine::LoadPattern(path.c_str());
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  return CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - start;
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return -1;
+  std::sort(values.begin(), values.end());
+  size_t n = values.size();
+  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double PeakMultiple(const std::u16string& path, uint64_t fileBytes) {
+  if (!orvinta::bench::HeapWatchEnabled()) return -1;
+  orvinta::bench::ResetHeapWatch(SIZE_MAX);
+  orvinta::engine::LoadPattern(path.c_str());
+  return static_cast<double>(orvinta::bench::ReadHeapWatch().peakBytes) / static_cast<double>(fileBytes);
 }
 
 std::u16string Widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
-void PrintHeap(const char* what, const std::u16string& path, uint64_t fileBytes) {
-  if (!orvinta::bench::HeapWatchEnabled()) {
-    std::printf("  heap (%s): not watched in this build\n", what);
-    return;
-  }
-  orvinta::bench::ResetHeapWatch(fileBytes / 2);
-  orvinta::engine::LoadPattern(path.c_str());
-  orvinta::bench::HeapFigures heap = orvinta::bench::ReadHeapWatch();
-  std::printf("  heap (%s): peak %.1f MB = %.2f x the file; %llu block(s) of half the file's size or more\n", what,
-              static_cast<double>(heap.peakBytes) / 1e6, static_cast<double>(heap.peakBytes) / static_cast<double>(fileBytes),
-              static_cast<unsigned long long>(heap.largeBlocks));
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   orvinta::app::WireRooms();
-  uint64_t megabytes = 20;
-  int runs = 5;
-  uint32_t codePage = 0;
-  std::string dash = "dash";
+  uint64_t lines = 1000000;
+  int runs = 7;
+  uint32_t codePage = 65001;
+  std::string dash = "dash", only;
   for (int i = 1; i + 1 < argc; i += 2) {
-    std::string option = argv[i];
-    if (option == "--megabytes") megabytes = std::strtoull(argv[i + 1], nullptr, 10);
+    std::string_view option = argv[i];
+    if (option == "--lines") lines = std::strtoull(argv[i + 1], nullptr, 10);
     else if (option == "--runs") runs = std::atoi(argv[i + 1]);
     else if (option == "--codepage") codePage = static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 10));
     else if (option == "--dash") dash = argv[i + 1];
+    else if (option == "--only") only = argv[i + 1];
     else {
-      std::fprintf(stderr, "usage: orvinta_bench_load [--megabytes N] [--runs N] [--codepage N] [--dash PATH]\n");
+      std::fprintf(stderr, "usage: orvinta_bench_load [--lines N] [--runs N] [--codepage N] [--dash PATH] [--only TEXT]\n");
       return 2;
     }
   }
-  if (runs < 1) runs = 1;
+  if (runs < 1 || lines == 0 || argc % 2 == 0) {
+    std::fprintf(stderr, "usage: orvinta_bench_load [--lines N] [--runs N] [--codepage N] [--dash PATH] [--only TEXT]\n");
+    return 2;
+  }
 
   std::string folder = std::filesystem::temp_directory_path().string() + "/orvinta-bench-load-XXXXXX";
   if (mkdtemp(folder.data()) == nullptr) return 1;
   setenv("ORVINTA_ROOT", (folder + "/root").c_str(), 1);  // nothing is written there; kept private all the same
   unsetenv("ORVINTA_LOG");
-  if (codePage != 0 && !orvinta::platform::host::SelectAnsiCodePage(codePage)) {
+  if (!orvinta::platform::host::SelectAnsiCodePage(codePage)) {
     std::fprintf(stderr, "code page %u is not known here\n", codePage);
     return 2;
   }
   QuietDevice quiet;
   ServiceOverride<Device> noDevice(&Services::device, &quiet);
 
-  Generated g = Generate(megabytes * 1000 * 1000);
-  const std::string ansi = folder + "/big.ovs", unicode = folder + "/big-utf16.ovs", shell = folder + "/big.sh",
-                    empty = folder + "/empty";
-  WriteFile(ansi, g.ours);
-  WriteFile(unicode, Utf16Le(g.ours));
-  WriteFile(shell, g.shell);
-  WriteFile(empty, "");
-  const std::u16string ansiPath = Widen(ansi), unicodePath = Widen(unicode);
+  std::vector<Workload> workloads = Generate(lines);
+  const std::string empty = folder + "/empty.sh";
+  WriteFile(empty, "\n");
+  std::vector<double> starts;
+  for (int i = 0; i < (runs < 10 ? 10 : runs); ++i) starts.push_back(DashSeconds(dash, empty));
+  const double dashStart = *std::min_element(starts.begin(), starts.end());
+  if (dashStart < 0) std::fprintf(stderr, "note: %s could not run; no yardstick figures\n", dash.c_str());
 
-  int32_t result = 0;
-  LoadSeconds(ansiPath, &result);  // warm the page cache and the code
-  if (result != 7) {
-    std::fprintf(stderr, "the generated script ended with %d, not 7\n", result);
-    return 1;
-  }
-  double ours = Best(runs, [&] { return LoadSeconds(ansiPath, &result); });
-  double oursUtf16 = Best(runs, [&] { return LoadSeconds(unicodePath, &result); });
-  double catStart = Best(runs, [&] { return RunChild("cat", empty, 0); });
-  double cat = Best(runs, [&] { return RunChild("cat", ansi, 0); });
-  double dashStart = Best(runs, [&] { return RunChild(dash.c_str(), empty, 0); });
-  double dashRun = Best(runs, [&] { return RunChild(dash.c_str(), shell, 7); });
+  std::printf("LOAD beside dash: %llu lines, code page %u; CPU time, median of %d runs\n",
+              static_cast<unsigned long long>(lines), orvinta::platform::host::AnsiCodePage(), runs);
+  std::printf("%-20s %8s %9s %9s %9s %8s %11s\n", "script", "MB", "ours ms", "ns/char", "dash ms", "x dash",
+              "peak/file");
+  bool faithful = true;
+  for (size_t k = 0; k < workloads.size(); ++k) {
+    Workload& w = workloads[k];
+    if (std::string_view(w.name).substr(0, only.size()) != only) continue;
+    const std::string path = folder + "/script" + std::to_string(k) + ".ovs", shell = folder + "/script" + std::to_string(k) + ".sh";
+    WriteFile(path, w.file);
+    WriteFile(shell, w.shell);
+    const std::u16string devicePath = Widen(path);
 
-  const double mb = static_cast<double>(g.ours.size()) / 1e6;
-  std::printf("LOAD of a generated ANSI script: %.1f MB, %llu lines, code page %u; best of %d\n", mb,
-              static_cast<unsigned long long>(g.lines), orvinta::platform::host::AnsiCodePage(), runs);
-  std::printf("  orvinta LOAD (ANSI)     %9.1f ms  %7.1f MB/s  %6.2f M lines/s\n", ours * 1e3, mb / ours,
-              static_cast<double>(g.lines) / ours / 1e6);
-  std::printf("  orvinta LOAD (UTF-16)   %9.1f ms  (the same script, twice the bytes, no conversion)\n", oursUtf16 * 1e3);
-  if (cat >= 0 && catStart >= 0) {
-    double c = cat - catStart > 1e-6 ? cat - catStart : 1e-6;
-    std::printf("  cat file >/dev/null     %9.1f ms  ratio LOAD / cat:  %6.2f\n", c * 1e3, ours / c);
-  } else {
-    std::printf("  cat: could not run\n");
+    int32_t result = -1;
+    orvinta::engine::ResetInterpreterState();
+    LoadSeconds(devicePath, &result);  // warms the page cache and the code; checks the work done
+    if (result != 0 || orvinta::engine::UserVariable(2) != w.variable2) {
+      std::fprintf(stderr, "%s: the LOAD did not do the expected work (result %d)\n", w.name, result);
+      faithful = false;
+    }
+    std::vector<double> ours, theirs;
+    for (int i = 0; i < runs; ++i) {
+      ours.push_back(LoadSeconds(devicePath, &result));
+      if (dashStart >= 0) theirs.push_back(DashSeconds(dash, shell));
+    }
+    const double oursTime = Median(ours);
+    double dashTime = dashStart >= 0 && *std::min_element(theirs.begin(), theirs.end()) >= 0 ? Median(theirs) - dashStart : -1;
+    const double peak = PeakMultiple(devicePath, w.file.size());
+
+    char dashText[16] = "n/a", ratioText[16] = "n/a", peakText[16] = "n/a";
+    if (dashTime > 0) {
+      std::snprintf(dashText, sizeof dashText, "%.1f", dashTime * 1e3);
+      std::snprintf(ratioText, sizeof ratioText, "%.1fx", dashTime / oursTime);
+    }
+    if (peak >= 0) std::snprintf(peakText, sizeof peakText, "%.2fx", peak);
+    std::printf("%-20s %8.1f %9.1f %9.2f %9s %8s %11s\n", w.name, static_cast<double>(w.file.size()) / 1e6,
+                oursTime * 1e3, oursTime * 1e9 / static_cast<double>(w.characters), dashText, ratioText, peakText);
+    std::filesystem::remove(path);
+    std::filesystem::remove(shell);
   }
-  if (dashRun >= 0 && dashStart >= 0) {
-    double d = dashRun - dashStart > 1e-6 ? dashRun - dashStart : 1e-6;
-    std::printf("  dash, same script       %9.1f ms  ratio LOAD / dash: %6.2f\n", d * 1e3, ours / d);
-  } else {
-    std::printf("  dash: could not run (%s)\n", dash.c_str());
-  }
-  PrintHeap("ANSI", ansiPath, g.ours.size());
-  PrintHeap("UTF-16", unicodePath, g.ours.size() * 2 + 2);
   std::filesystem::remove_all(folder);
-  return 0;
+  return faithful ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "app/rooms.h"
 
+#include "app/window_commands.h"
 #include "commands/system_commands.h"
 #include "dialogs/dialog_commands.h"
 #include "engine/dispatcher.h"
@@ -24,6 +25,7 @@ void WireRooms() {
   engine::InstallCommands(files::kCommands);
   engine::InstallCommands(commands::kCommands);
   engine::InstallCommands(dialogs::kCommands);
+  engine::InstallCommands(kCommands);
   engine::InstallRoomServices({registry::ImportRegistryText, DeviceConfigurationManager});
 }
 

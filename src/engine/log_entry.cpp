@@ -5,6 +5,7 @@
 #include "base/hex.h"
 #include "base/text.h"
 #include "platform/platform.h"
+#include "platform/shell.h"
 
 namespace orvinta::engine {
 
@@ -39,19 +40,30 @@ size_t BuildResultEntry(int32_t result, char16_t* entry) {
   return n;
 }
 
-void LogCommandLine(const char16_t* command) {
+namespace {
+
+// The log sink and, while the main window is open, its log pane get the same text.
+void Append(std::u16string_view text) {
   platform::Log& log = *platform::Get().log;
-  if (!log.Enabled()) return;
-  log.Append(std::u16string_view(command, base::TextLength(command)));
-  log.Append(u"\r\n");
+  if (log.Enabled()) log.Append(text);
+  if (platform::LogPaneOpen()) platform::AppendToLogPane(text);
+}
+
+bool AnyoneListens() { return platform::Get().log->Enabled() || platform::LogPaneOpen(); }
+
+}  // namespace
+
+void LogCommandLine(const char16_t* command) {
+  if (!AnyoneListens()) return;
+  Append(std::u16string_view(command, base::TextLength(command)));
+  Append(u"\r\n");
 }
 
 void LogResultEntry(int32_t result) {
-  platform::Log& log = *platform::Get().log;
-  if (!log.Enabled()) return;
+  if (!AnyoneListens()) return;
   char16_t entry[kResultEntryUnits];
   size_t length = BuildResultEntry(result, entry);
-  log.Append(std::u16string_view(entry, length));
+  Append(std::u16string_view(entry, length));
 }
 
 }  // namespace orvinta::engine

@@ -1,8 +1,11 @@
 #include "engine/runner.h"
 
+#include <cstring>
+
 #include "base/text.h"
 #include "engine/dispatcher.h"
 #include "engine/interpreter_state.h"
+#include "engine/line_scan.h"
 #include "engine/log_entry.h"
 #include "engine/macros.h"
 #include "engine/room_services.h"
@@ -25,11 +28,6 @@ struct ActiveRun {
   ActiveRun(const ActiveRun&) = delete;
   ActiveRun& operator=(const ActiveRun&) = delete;
 };
-
-// The characters that end a line, end the text or need more than a copy.
-constexpr bool IsSpecialInScript(char16_t c) {
-  return c <= u',' && (c == 0 || c == u'\r' || c == u'\n' || c == u'%' || c == u',');
-}
 
 const char16_t* SkipBlanks(const char16_t* p) {
   while (base::IsBlankOrTab(*p)) ++p;
@@ -90,49 +88,75 @@ int32_t RunScript(char16_t* text, const char16_t* scriptPath) {
   ScriptContext context{text, text, scriptPath, 0};
   char16_t line[kLineBufferUnits];
   char16_t* const limit = line + kLineBufferUnits - 1;  // keeps room for the terminator
-  char16_t* out = line;
   // The read position lives in a register while characters are copied; the context gets it
   // back whenever a handler may look at it or move it.
   char16_t* read = text;
 
   for (;;) {
-    char16_t c = *read;
-    while (!IsSpecialInScript(c)) {
-      if (out < limit) *out++ = c;  // a line longer than the buffer is cut
-      c = *++read;
-    }
-    if (c == 0) break;
-    ++read;
-    if (c == u'\r' || c == u'\n') {
-      *out = 0;
-      context.readPosition = read;
-      ExecuteLine(line, context);
-      read = context.readPosition;
+    // A line starts at `read`. One that is blank, or a comment without "%", would run nothing
+    // and expand nothing: it is passed over by a scan, without being copied.
+    const char16_t* first = SkipBlanks(read);
+    const char16_t* end = first;
+    if (*first == u';') end = FindLineEndOrMacro(first);
+    if (*end == u'\r' || *end == u'\n') {
+      read += end + 1 - read;
       context.lineStart = read;
-      out = line;
       continue;
     }
-    if (c == u',') {
-      c = kArgumentSeparator;
-    } else {  // "%": the character after it is consumed whatever it is
-      char16_t macro = *read;
-      if (macro == 0) break;  // a "%" that ends the text ends it there
-      ++read;
-      if (macro != u'#') {
-        out = ExpandMacro(out, limit, macro, context);
-        continue;
+    if (*end == 0) return context.lastResult;
+
+    // Copy the runs between the units that need more than a copy; a line longer than the
+    // buffer is cut.
+    char16_t* out = line;
+    bool textEnds = false;  // whether this line is the last: the text ends it, not a line break
+    for (;;) {
+      const char16_t* special = FindLineSpecial(read);
+      size_t run = static_cast<size_t>(special - read);
+      size_t room = static_cast<size_t>(limit - out);
+      if (run > room) run = room;
+      std::memcpy(out, read, run * sizeof(char16_t));
+      out += run;
+      read += special - read;
+      char16_t c = *read;
+      if (c == 0) {
+        textEnds = true;
+        break;
       }
-      char16_t four[4];
-      int taken = 0;
-      while (taken < 4 && *read != 0) four[taken++] = *read++;
-      if (taken < 4) break;  // an incomplete "%#" at the end of the text ends it there
-      c = HexCodeUnit(four);
+      ++read;
+      if (c == u'\r' || c == u'\n') break;
+      if (c == u',') {
+        c = kArgumentSeparator;
+      } else {  // "%": the character after it is consumed whatever it is
+        char16_t macro = *read;
+        if (macro == 0) {  // a "%" that ends the text ends it there
+          textEnds = true;
+          break;
+        }
+        ++read;
+        if (macro != u'#') {
+          out = ExpandMacro(out, limit, macro, context);
+          continue;
+        }
+        char16_t four[4];
+        int taken = 0;
+        while (taken < 4 && *read != 0) four[taken++] = *read++;
+        if (taken < 4) {  // an incomplete "%#" at the end of the text ends it there
+          textEnds = true;
+          break;
+        }
+        c = HexCodeUnit(four);
+      }
+      if (out < limit) *out++ = c;
     }
-    if (out < limit) *out++ = c;
+    *out = 0;
+    context.readPosition = read;
+    // When the text ends the line, the read position stays on the terminator, so that searches
+    // made from the last line find nothing.
+    if (textEnds) return ExecuteLine(line, context);
+    ExecuteLine(line, context);
+    read = context.readPosition;
+    context.lineStart = read;
   }
-  *out = 0;
-  context.readPosition = read;  // on the terminator: searches from the last line find nothing
-  return ExecuteLine(line, context);
 }
 
 }  // namespace orvinta::engine

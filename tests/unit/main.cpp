@@ -3,6 +3,7 @@
 // test can touch them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
   setenv("ORVINTA_LOG", (folder + "/log.txt").c_str(), 1);
   setenv("ORVINTA_REGISTRY", (folder + "/registry.hive").c_str(), 1);
   unsetenv("ORVINTA_JOURNAL");
+  // A test that reaches OVUI gets the session without a terminal, which reads its commands from
+  // this input: none. A test never waits on a person.
+  if (std::freopen("/dev/null", "r", stdin) == nullptr) return 2;
   orvinta::app::WireRooms();
   orvinta::platform::Get();  // the services open their files now, before any test counts calls
   testing::InitGoogleTest(&argc, argv);

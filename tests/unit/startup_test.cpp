@@ -31,7 +31,7 @@ TEST(Startup, AnEmptyCommandLineRunsTheDefaultScriptWithinItsSize) {
     int32_t result;
     std::u16string log;
   } cases[] = {
-      {std::nullopt, {}, kNotImpl, Logged(u"OVUI", kNotImpl)},
+      {std::nullopt, {}, 0, Logged(u"OVUI", 0)},  // the session, reading an empty input
       {u"EVAL x=5", {}, 5, Logged(u"EVAL x=5", 5)},            // no terminator
       {u"EVAL 1=ab", {'c'}, 0, Logged(u"EVAL 1=ab", 0)},      // an odd last byte
       {u"EVAL 1=ab\r\nEVAL x=3", {0, 0, 'x', 0}, 3, Logged(u"EVAL 1=ab", 0) + Logged(u"EVAL x=3", 3)},

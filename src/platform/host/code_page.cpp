@@ -208,7 +208,9 @@ bool SelectAnsiCodePage(uint32_t number) {
   return true;
 }
 
-int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error) {
+namespace {
+
+int Widen(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error, bool asciiRuns) {
   if (source == nullptr || sourceLength == 0 || sourceLength < -1 || capacity < 0 ||
       (capacity > 0 && destination == nullptr)) {
     *error = win::kErrorInvalidParameter;
@@ -234,7 +236,7 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
     return out.Put(bytes, 2);
   };
   bool fits = true;
-  if (!Current().asciiCompatible) {
+  if (!asciiRuns || !Current().asciiCompatible) {
     fits = Convert(cd, const_cast<char*>(source), length, sink, replace);
   } else {
     // ASCII runs are widened here; iconv gets each stretch that holds other bytes, up to the
@@ -261,6 +263,17 @@ int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int
     return 0;
   }
   return static_cast<int>(sink.Written() / 2);
+}
+
+}  // namespace
+
+int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error) {
+  return Widen(source, sourceLength, destination, capacity, error, true);
+}
+
+int AnsiToUtf16ThroughIconv(const char* source, int sourceLength, char16_t* destination, int capacity,
+                            uint32_t* error) {
+  return Widen(source, sourceLength, destination, capacity, error, false);
 }
 
 int Utf16ToAnsi(const char16_t* source, int sourceLength, char* destination, int capacity, uint32_t* error) {

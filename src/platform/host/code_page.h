@@ -19,6 +19,10 @@ bool SelectAnsiCodePage(uint32_t number);
 // MultiByteToWideChar / WideCharToMultiByte semantics (see platform/text_time.h). On failure
 // they return 0 and set *error to the Win32 code.
 int AnsiToUtf16(const char* source, int sourceLength, char16_t* destination, int capacity, uint32_t* error);
+// AnsiToUtf16 with every byte handed to iconv, ASCII runs included: the plain conversion that
+// tests and the fuzz target hold the fast path against.
+int AnsiToUtf16ThroughIconv(const char* source, int sourceLength, char16_t* destination, int capacity,
+                            uint32_t* error);
 int Utf16ToAnsi(const char16_t* source, int sourceLength, char* destination, int capacity, uint32_t* error);
 
 }  // namespace orvinta::platform::host

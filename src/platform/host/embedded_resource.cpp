@@ -18,6 +18,10 @@ struct EmbeddedBlob {
 
 }  // namespace orvinta::platform::host
 
+// The help page's bytes (generated/help_page.cpp).
+extern const unsigned char orvinta_help_page[];
+extern const unsigned int orvinta_help_page_size;
+
 extern "C" {
 __attribute__((used, section(".orvinta_rsrc"), aligned(16)))
 orvinta::platform::host::EmbeddedBlob orvinta_default_script_blob = {
@@ -36,6 +40,12 @@ bool DefaultScriptResource(ResourceBytes* out) {
   if (size == kMissing) return false;
   out->data = blob->data;
   out->size = size > kCapacity ? kCapacity : size;
+  return true;
+}
+
+bool HelpPageResource(ResourceBytes* out) {
+  out->data = orvinta_help_page;
+  out->size = orvinta_help_page_size;
   return true;
 }
 

@@ -9,4 +9,8 @@ namespace orvinta::platform::host {
 // False when the blob says the resource is missing.
 bool DefaultScriptResource(ResourceBytes* out);
 
+// The help page "HELP" (type 23), GB2312 bytes compiled in from the same page as the Windows
+// program's resource.
+bool HelpPageResource(ResourceBytes* out);
+
 }  // namespace orvinta::platform::host

@@ -31,6 +31,7 @@
 #include "platform/command_line_words.h"
 #include "platform/host/device_paths.h"
 #include "platform/host/embedded_resource.h"
+#include "platform/shell.h"
 #include "platform/host/system_calls.h"
 #include "base/case_rules.h"
 #include "base/utf8.h"
@@ -190,6 +191,7 @@ class HostProcesses final : public Processes {
   }
 
   bool FindResourceData(std::u16string_view name, uint32_t type, ResourceBytes* out) override {
+    if (type == kRtHtml && SameNameNoCase(name, kHelpResourceName)) return host::HelpPageResource(out);
     if (type != win::kRtRcData || !SameNameNoCase(name, u"ORVINTA")) return false;
     return host::DefaultScriptResource(out);
   }

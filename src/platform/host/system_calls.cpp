@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -70,6 +71,7 @@ const SystemCalls kReal = {
     [](void* library, const char* name) { return ::dlsym(library, name); },
     [](void* library) { return ::dlclose(library); },
     [](int fd) { return ::isatty(fd); },
+    [](void* address, size_t length, int advice) { return ::madvise(address, length, advice); },
 };
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The seam between the host backend and the operating system.
 //
 // Every system call that the host backend makes (files, folders, the hive and its lock, the
-// log, the journal, processes, sounds, libraries, waiting, finding the terminal) goes through
-// this one table of function pointers (ncurses keeps its own). Tests replace an entry to make a
-// chosen call fail ("the third open fails with ENOSPC") and put it back afterwards; nothing
+// log, the journal, processes, sounds, libraries, waiting, finding the terminal, advice on
+// memory) goes through this one table of function pointers (ncurses keeps its own). Tests
+// replace an entry to make a chosen call fail ("the third open fails with ENOSPC") and put it back afterwards; nothing
 // else writes to it. A replacement reports failure the way the call does: -1 or a null pointer
 // with errno set (posix_spawn: the error).
 #pragma once
@@ -56,6 +56,8 @@ struct SystemCalls {
   int (*dlclose)(void* library);
   // The terminal that boxes are shown on.
   int (*isatty)(int fd);
+  // Memory.
+  int (*madvise)(void* address, size_t length, int advice);
 };
 
 // The table in force: the real calls unless a test replaced some.

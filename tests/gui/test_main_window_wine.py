@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""The Windows program's main window, help window and about box under Wine: Execute's enabling,
+typing and Execute with the log read back, the command box's 259 units, Clear log, the
+association item and its messages, Help with its OK, About's text, one window at a time (also
+across copies), and a script that goes on after the window closes. Screenshots of the three
+windows are kept."""
+
+import re
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from gui_harness import WineSession, run_tests  # noqa: E402
+
+ENTRY = "\r\n     {:08X} "
+
+
+def wait_until(predicate, what, timeout=20):
+    import time
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.1)
+    raise AssertionError(f"{what} did not happen within {timeout} s")
+
+
+def test_main_window():
+    with WineSession("mainwin") as wine:
+        run = wine.launch_orvinta("OVUI\r\nMSGX Done", root_files={"setup.ovs": b"EVAL x=3\r\n"})
+        main = wine.find("Orvinta", timeout=60)
+        controls = main.controls()
+        assert controls[1]["text"] == "执行" and not controls[1]["enabled"], controls[1]
+        assert controls[2]["text"] == "菜单", controls[2]
+        assert controls[304]["text"] == "请输入要执行的命令，命令解释引擎将为您执行它。"
+
+        # Execute is enabled by the first character and runs the box; the pane shows the entry.
+        main.type(300, "EVAL x=4")
+        wait_until(lambda: main.get(1)["enabled"], "Execute's enabling")
+        main.click(1)
+        wait_until(lambda: "EVAL x=4" + ENTRY.format(4) in main.text(305), "the log entry")
+        wine.screenshot("main-window", main)
+        main.settext(300, "")
+        wait_until(lambda: not main.get(1)["enabled"], "Execute's disabling")
+
+        # A typed line stops at the box's 259 units.
+        main.type(300, "EVAL 1=" + "a" * 293)
+        assert len(main.text(300)) == 259
+
+        # Clear log; Execute with an empty box runs nothing and logs nothing.
+        main.command(404)
+        wait_until(lambda: main.text(305) == "", "Clear log")
+        main.settext(300, "")
+        main.command(1)
+        # A second OVUI: the same window comes forward, and 1 is logged.
+        main.settext(300, "OVUI")
+        main.click(1)
+        wait_until(lambda: "OVUI" + ENTRY.format(1) in main.text(305), "OVUI's entry")
+        assert main.text(305).startswith("OVUI\r\n"), main.text(305)
+        assert len(wine.windows("Orvinta")) == 1
+
+        # The browse button: the platform's own open dialog, titled by string 503; the chosen
+        # path lands in the command box.
+        main.click(303)
+        picker = wine.find("打开", owner=main, timeout=30)
+        wine.screenshot("file-picker", picker)
+        picker.settext(1148, "D:\\setup.ovs")
+        picker.key(1148, "RETURN")  # its Open button shares id 1 with its toolbar
+        picker.gone()
+        wait_until(lambda: main.text(300).lower() == "d:\\setup.ovs", "the chosen path")
+        main.click(1)  # a path without keyword: LOAD runs it, nested lines logged too
+        wait_until(lambda: "EVAL x=3" + ENTRY.format(3) in main.text(305), "the picked script's run")
+
+        # The association item: on (string 512), then off (string 513), captioned by the item.
+        for text in ("已经把 .ovs 文件类型关联到 Orvinta 命令解释引擎。", "已经取消 .ovs 文件类型关联。"):
+            main.command(403)
+            box = wine.find("文件关联", owner=main, timeout=20)
+            assert box.msgbox()["text"].startswith(text), box.msgbox()
+            box.click(1)
+            box.gone()
+
+        # The Menu button opens the drop-down (its items can't be read from here).
+        main.click(2)
+        menu = wine.find(cls="#32768", timeout=20)
+        wine.screenshot("main-window-menu")
+        menu.key("-", "ESCAPE")
+        menu.gone()
+
+        # Help: the page in its window, OK only; the window closes with 0.
+        main.command(400)
+        help_window = wine.find("Orvinta", owner=main, timeout=20)
+        wait_until(lambda: "【6. 命令】" in help_window.text(303), "the help page")
+        assert not help_window.get(2)["visible"] and help_window.get(1)["visible"]
+        wine.screenshot("help-window", help_window)
+        # Its links lead to their anchors: Enter on the contents' first entry.
+        for _ in range(4):
+            help_window.key(303, "DOWN")
+        help_window.key(303, "RETURN")
+        wine.screenshot("help-window-after-link", help_window)
+        assert help_window.exists()
+        help_window.click(1)
+        help_window.gone()
+
+        # About: the version, the build time, two lines of ours.
+        main.command(401)
+        about = wine.find("Orvinta", owner=main, cls="#32770", not_=main, timeout=20)
+        text = about.msgbox()["text"]
+        assert re.match(r"1\.6\.360\.1060\r\n\r\n[A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\r\n\r\n.+\r\n\r\n.+$",
+                        text), text
+        wine.screenshot("about-box", about)
+        about.click(1)
+        about.gone()
+
+        # Exit: the script goes on; its box has no owner and nothing more reaches the pane.
+        main.command(402)
+        main.gone()
+        done = wine.find("Orvinta", owner=0, timeout=20)
+        assert done.msgbox()["text"] == "Done"
+        done.click(1)
+        assert run.wait(30) == 1
+        log = run.log()
+        assert "EVAL x=4" + ENTRY.format(4) in log and log.rstrip().split("\r\n")[-2] == "MSGX Done", log
+
+
+def test_one_window_across_copies():
+    """Any window captioned "Orvinta" counts: a second copy's OVUI while a DLGX form is open
+    brings it forward and ends with 1; no main window opens."""
+    with WineSession("mainwin-copies") as wine:
+        first = wine.launch_orvinta("DLGX $文字")  # no title item: the form keeps "Orvinta"
+        form = wine.find("Orvinta", timeout=60)
+        second = wine.launch_orvinta("OVUI")
+        assert second.wait(60) == 1
+        assert "OVUI" + ENTRY.format(1) in second.log()
+        form.click(2)
+        assert first.wait(30) == 255
+
+
+run_tests(globals())
