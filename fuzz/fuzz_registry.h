@@ -19,6 +19,7 @@ inline const std::string& HivePath() {
     char folder[] = "/tmp/orvinta-fuzz-XXXXXX";
     std::string made = mkdtemp(folder) != nullptr ? folder : "/tmp";
     platform::host::Sys().fsync = [](int) { return 0; };
+    platform::host::Sys().fdatasync = [](int) { return 0; };
     setenv("ORVINTA_ROOT", (made + "/root").c_str(), 1);
     setenv("ORVINTA_REGISTRY", (made + "/default.hive").c_str(), 1);
     return made + "/registry.hive";
@@ -34,6 +35,7 @@ class FreshRegistry {
  private:
   static std::unique_ptr<platform::Registry> MakeEmpty() {
     unlink(HivePath().c_str());
+    unlink((HivePath() + ".log").c_str());
     return platform::host::MakeHiveRegistry(HivePath());
   }
   std::unique_ptr<platform::Registry> registry_;

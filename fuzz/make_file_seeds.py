@@ -32,6 +32,14 @@ def archive(entries, tar_format=tarfile.GNU_FORMAT, encoding="utf-8"):
     return data + bytes(-len(data) % 512 + 1024)
 
 
+def claiming(size, data, after):
+    """A file header that claims `size` bytes (octal to 8 GiB, base-256 beyond) over only `data`,
+    then the archive `after`: a member far longer than what follows."""
+    info = tarfile.TarInfo("big.bin")
+    info.mtime, info.size = 1700000000, size
+    return info.tobuf(tarfile.GNU_FORMAT, "utf-8", "surrogateescape") + data + bytes(-len(data) % 512) + after
+
+
 def text(argument):
     return argument.encode("utf-16-le")
 
@@ -47,6 +55,8 @@ TGZX = {
     "pax": b"\x01" + archive([("p/" + "q" * 120, b"pax"), ("caf\u00e9", b"x")], tarfile.PAX_FORMAT),
     "ustar-prefix": b"\x01" + archive([("u" * 80 + "/" + "v" * 60, b"split")], tarfile.USTAR_FORMAT),
     "names-outside": b"\x01" + archive([("../up", b"u"), ("/abs", b"a"), ("ok/. ./x", b"x"), ("ok/fine", b"f")]),
+    "size-4gib": b"\x01" + claiming((4 << 30) + 2048, b"x" * 2048, archive([("hidden", b"h")])),
+    "size-base256": b"\x01" + claiming((8 << 30) + 2048, b"y" * 2048, archive([("hidden", b"h")])),
 }
 FILE_ARGUMENT = {
     "copy-into": b"\x00" + text("\\fuzz\\a.txt=>\\fuzz\\new\\"),

@@ -223,6 +223,8 @@ int32_t LoadPattern(const char16_t* argument) {
     if (fs.IsPathSeparator({path, length}, i)) nameAt = i + 1;
   }
   const bool scan = path[nameAt] == u'*' && path[nameAt + 1] == 0;
+  bool wildcard = false;
+  for (size_t i = nameAt; i < length; ++i) wildcard = wildcard || path[i] == u'*' || path[i] == u'?';
 
   platform::FindData found;
   platform::SearchHandle search = fs.FindFirstFileW(argument, &found);
@@ -235,6 +237,8 @@ int32_t LoadPattern(const char16_t* argument) {
       if (!PutName(path, nameAt, found.name, u"\\*.ovs")) continue;
       result = LoadPattern(path);
     } else {
+      // A pipe or device that a wildcard matches is no script: passed over, not waited on.
+      if (wildcard && (found.attributes & platform::kFileAttributeDevice) != 0) continue;
       if (!PutName(path, nameAt, found.name, u"")) continue;
       result = LoadOneFile(path);
     }

@@ -24,10 +24,10 @@ size_t BuildResultEntry(int32_t result, char16_t* entry) {
 
   // The system text goes behind the prefix, cut so that the closing line breaks always fit.
   constexpr size_t kTextRoom = kResultEntryUnits - kPrefixUnits - 4 - 1;
-  char16_t text[kTextRoom + 1] = {};
-  uint32_t length = platform::Get().text->FormatSystemMessage(value, text, kTextRoom + 1);
+  // Written in place: the text and its terminator end 4 units before the entry's room does.
+  uint32_t length = platform::Get().text->FormatSystemMessage(value, entry + n, kTextRoom + 1);
   if (length > kTextRoom) length = kTextRoom;
-  for (uint32_t i = 0; i < length; ++i) entry[n++] = text[i];
+  n += length;
 
   // System texts end in CR LF; either way one empty line follows the entry.
   if (entry[n - 1] != u'\n') {

@@ -44,7 +44,9 @@ bool IsSameOrBelow(const PathBuffer& inner, const PathBuffer& outer) {
 // folder copy passes over what fails and goes on.
 enum class OnFailure { kStop, kGoOn };
 
-// Calls visit(child, isFolder) for every entry of the folder, with the child's path in `folder`
+bool IsFolderEntry(uint32_t attributes) { return (attributes & pf::kFileAttributeDirectory) != 0; }
+
+// Calls visit(child, attributes) for every entry of the folder, with the child's path in `folder`
 // for the time of the call. Stops at the first failure and returns it, unless told to go on.
 template <typename Visit>
 uint32_t ForEachChild(PathBuffer& folder, Visit visit, OnFailure onFailure = OnFailure::kStop) {
@@ -60,7 +62,7 @@ uint32_t ForEachChild(PathBuffer& folder, Visit visit, OnFailure onFailure = OnF
     if (!folder.Join(found.name)) {
       error = win::kErrorFilenameExceedsRange;
     } else {
-      error = visit(folder, (found.attributes & pf::kFileAttributeDirectory) != 0);
+      error = visit(folder, found.attributes);
       folder.Truncate(length);
     }
     if (onFailure == OnFailure::kGoOn) error = 0;
@@ -69,7 +71,12 @@ uint32_t ForEachChild(PathBuffer& folder, Visit visit, OnFailure onFailure = OnF
   return error;
 }
 
-uint32_t Remove(PathBuffer& path, bool folder) {
+uint32_t Remove(PathBuffer& path, uint32_t attributes) {
+  const bool folder = IsFolderEntry(attributes);
+  // A link goes as itself, whatever it leads to: a walk never goes through one.
+  if ((attributes & pf::kFileAttributeReparsePoint) != 0) {
+    return (folder ? Fs().RemoveDirectoryW(path.Data()) : Fs().DeleteFileW(path.Data())) ? 0 : LastError();
+  }
   if (!folder) return Fs().DeleteFileW(path.Data()) ? 0 : LastError();
   uint32_t error = ForEachChild(path, Remove);
   if (error != 0) return error;
@@ -79,12 +86,12 @@ uint32_t Remove(PathBuffer& path, bool folder) {
 // A second path that follows the first one's walk down a tree.
 struct Walk {
   PathBuffer& target;
-  uint32_t (*step)(PathBuffer& from, PathBuffer& to, bool folder, OnFailure onFailure);
+  uint32_t (*step)(PathBuffer& from, PathBuffer& to, uint32_t attributes, OnFailure onFailure);
   OnFailure onFailure = OnFailure::kStop;
-  uint32_t operator()(PathBuffer& child, bool folder) const {
+  uint32_t operator()(PathBuffer& child, uint32_t attributes) const {
     const size_t length = target.Size();
     if (!target.Join(child.View().substr(NameStart(child.View())))) return win::kErrorFilenameExceedsRange;
-    uint32_t error = step(child, target, folder, onFailure);
+    uint32_t error = step(child, target, attributes, onFailure);
     target.Truncate(length);
     return error;
   }
@@ -97,14 +104,15 @@ uint32_t MakeFolder(const PathBuffer& path) {
   return IsFolder(path.Data()) ? 0 : error;
 }
 
-uint32_t Copy(PathBuffer& from, PathBuffer& to, bool folder, OnFailure onFailure = OnFailure::kStop) {
-  if (!folder) return Fs().CopyFileW(from.Data(), to.Data(), false) ? 0 : LastError();
+uint32_t Copy(PathBuffer& from, PathBuffer& to, uint32_t attributes, OnFailure onFailure = OnFailure::kStop) {
+  if (!IsFolderEntry(attributes)) return Fs().CopyFileW(from.Data(), to.Data(), false) ? 0 : LastError();
   if (uint32_t error = MakeFolder(to); error != 0 && onFailure == OnFailure::kStop) return error;
   return ForEachChild(from, Walk{to, Copy, onFailure}, onFailure);
 }
 
-uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder, OnFailure = OnFailure::kStop) {
+uint32_t Move(PathBuffer& from, PathBuffer& to, uint32_t attributes, OnFailure = OnFailure::kStop) {
   if (Fs().MoveFileW(from.Data(), to.Data())) return 0;
+  const bool folder = IsFolderEntry(attributes);
   const uint32_t error = LastError();
   if (error == win::kErrorAlreadyExists && folder) {
     if (!IsFolder(to.Data())) return error;
@@ -115,8 +123,8 @@ uint32_t Move(PathBuffer& from, PathBuffer& to, bool folder, OnFailure = OnFailu
   // A file that replaces another, or anything that goes to another volume: copied, then removed.
   // A file copied onto itself fails here (32) and nothing is lost.
   if (error == win::kErrorAlreadyExists || error == win::kErrorNotSameDevice) {
-    if (uint32_t failed = Copy(from, to, folder); failed != 0) return failed;
-    return Remove(from, folder);
+    if (uint32_t failed = Copy(from, to, attributes); failed != 0) return failed;
+    return Remove(from, attributes);
   }
   return error;
 }
@@ -148,7 +156,7 @@ uint32_t MakeDestination(const PathBuffer& target, bool intoFolder) {
   return MakeFolder(target);
 }
 
-// Calls act(item, isFolder) for the source, or for every entry that its wildcards match.
+// Calls act(item, attributes) for the source, or for every entry that its wildcards match.
 template <typename Act>
 uint32_t ForEachMatch(std::u16string_view source, Act act) {
   PathBuffer item;
@@ -156,7 +164,7 @@ uint32_t ForEachMatch(std::u16string_view source, Act act) {
   if (!HasWildcard(source)) {
     pf::FileAttributeData data;
     if (!Fs().GetFileAttributesExW(item.Data(), &data)) return LastError();
-    return act(item, (data.attributes & pf::kFileAttributeDirectory) != 0);
+    return act(item, data.attributes);
   }
   pf::FindData found;
   pf::SearchHandle search = Fs().FindFirstFileW(item.Data(), &found);
@@ -166,8 +174,7 @@ uint32_t ForEachMatch(std::u16string_view source, Act act) {
   do {
     if (IsDotEntry(found.name)) continue;
     item.Truncate(folderLength);
-    error = item.Append(found.name) ? act(item, (found.attributes & pf::kFileAttributeDirectory) != 0)
-                                    : win::kErrorFilenameExceedsRange;
+    error = item.Append(found.name) ? act(item, found.attributes) : win::kErrorFilenameExceedsRange;
   } while (error == 0 && Fs().FindNextFileW(search, &found));
   Fs().FindClose(search);
   return error;
@@ -179,7 +186,7 @@ int CopyDirectoryTree(const char16_t* source, const char16_t* destination) {
   PathBuffer from, to, chain;
   if (!from.Assign(source) || !to.Assign(destination) || !chain.Assign(destination) || !chain.Append(u"\\")) return 1;
   CreateDirectoryChain(chain.Data());
-  Copy(from, to, true, OnFailure::kGoOn);
+  Copy(from, to, pf::kFileAttributeDirectory, OnFailure::kGoOn);
   return 1;
 }
 
@@ -224,7 +231,8 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
   intoFolder = intoFolder || count > 1 || (!destination.empty() && !ownName && IsFolder(target.Data()));
 
   bool destinationMade = false;  // once a source has been found
-  auto act = [&](PathBuffer& item, bool folder) -> uint32_t {
+  auto act = [&](PathBuffer& item, uint32_t attributes) -> uint32_t {
+    const bool folder = IsFolderEntry(attributes);
     if (!destinationMade) {
       if (uint32_t error = MakeDestination(target, intoFolder); error != 0) return error;
       destinationMade = true;
@@ -241,7 +249,7 @@ uint32_t PerformFileOperation(FileOperation operation, std::u16string_view sourc
       if (folder) return win::kErrorInvalidParameter;
       if (operation == FileOperation::kMove && sameLength) return 0;
     }
-    return operation == FileOperation::kCopy ? Copy(item, to, folder) : Move(item, to, folder);
+    return operation == FileOperation::kCopy ? Copy(item, to, attributes) : Move(item, to, attributes);
   };
   while (list.Next(&source)) {
     if (uint32_t error = ForEachMatch(source, act); error != 0) return error;

@@ -1,6 +1,7 @@
 // TGZX archive[,target]. Each 512-byte header names an entry (from a long-name record before
 // it, or from its name field, joined with a ustar prefix); a file's data follows in whole
-// blocks. Only regular files and folders are made. An entry is passed over (its data read and
+// blocks. Only regular files and folders are made, and a file that can't be written whole ends
+// the extraction. An entry is passed over (its data read and
 // dropped) when its name can't be converted, does not fit 259 units with the target, begins
 // with a separator or climbs with "..": nothing is ever written outside the target folder.
 #include "files/tgzx.h"
@@ -85,10 +86,10 @@ class Extraction {
     const int got = archive_.Read(data_, want);
     if (got < 0) return kTgzxReadFailed;
     const uint32_t whole = static_cast<uint32_t>(got) / kBlock * kBlock;
-    const uint32_t amount = whole < remaining_ ? whole : remaining_;
+    const uint32_t amount = whole < remaining_ ? whole : static_cast<uint32_t>(remaining_);
     if (output_ != nullptr && amount > 0) {
       uint32_t written = 0;
-      pf::Get().files->WriteFile(output_, data_, amount, &written);
+      if (!pf::Get().files->WriteFile(output_, data_, amount, &written) || written != amount) return DropOutput();
     }
     remaining_ -= amount;
     if (remaining_ == 0) EndEntry();
@@ -116,9 +117,11 @@ class Extraction {
       if (usable && path.Append(u"\\")) CreateDirectoryChain(path.Data());
       return std::nullopt;
     }
-    const uint32_t size = ParseOctalField(block_ + kSizeOffset, kSizeLength);
-    if (size == kInvalidSize) return kTgzxDone;
+    const uint64_t size = ParseSizeField(block_ + kSizeOffset, kSizeLength);
+    if (size == kInvalidSize64) return kTgzxDone;
     output_ = usable ? CreateOutput(path) : nullptr;
+    // A full disk ends the extraction; other files that can't be made are passed over.
+    if (usable && output_ == nullptr && pf::Get().files->GetLastError() == win::kErrorDiskFull) return kTgzxWriteFailed;
     remaining_ = size;
     phase_ = Phase::kData;
     if (remaining_ == 0) EndEntry();
@@ -139,8 +142,8 @@ class Extraction {
   }
 
   std::optional<int32_t> SkipData() {
-    const uint32_t size = ParseOctalField(block_ + kSizeOffset, kSizeLength);
-    if (size == kInvalidSize) return kTgzxDone;
+    const uint64_t size = ParseSizeField(block_ + kSizeOffset, kSizeLength);
+    if (size == kInvalidSize64) return kTgzxDone;
     remaining_ = size;
     phase_ = Phase::kData;
     if (remaining_ == 0) EndEntry();
@@ -190,7 +193,17 @@ class Extraction {
     }
     pf::FileHandle file =
         pf::Get().files->CreateFileW(path.Data(), pf::kGenericWrite, pf::kFileShareRead, pf::kCreateAlways, 0);
-    return file == pf::kInvalidHandleValue ? nullptr : file;
+    if (file == pf::kInvalidHandleValue) return nullptr;
+    outputPath_.Assign(path.View());
+    return file;
+  }
+
+  // A file that could not be written whole (a full disk) is removed, and the extraction ends;
+  // the files written whole before it stay.
+  int32_t DropOutput() {
+    CloseOutput();
+    pf::Get().files->DeleteFileW(outputPath_.Data());
+    return kTgzxWriteFailed;
   }
 
   void EndEntry() {
@@ -206,8 +219,9 @@ class Extraction {
   ArchiveReader& archive_;
   std::u16string_view target_;
   Phase phase_ = Phase::kHeader;
-  uint32_t remaining_ = 0;
+  uint64_t remaining_ = 0;  // sizes are 64-bit: a member of 4 GiB or more is never cut short
   pf::FileHandle output_ = nullptr;
+  PathBuffer outputPath_;
   PathBuffer lastChain_;
   bool chainMade_ = false;
   unsigned char block_[kBlock];
@@ -227,6 +241,30 @@ uint32_t ParseOctalField(const unsigned char* bytes, uint32_t length) {
     value = value * 8 + (c - '0');
   }
   return value;
+}
+
+uint64_t ParseSizeField(const unsigned char* bytes, uint32_t length) {
+  if (length == 0) return 0;
+  if ((bytes[0] & 0x80) == 0) {
+    uint64_t value = 0;
+    for (uint32_t i = 0; i < length; ++i) {
+      const unsigned char c = bytes[i];
+      if (c == 0) break;
+      if (c == ' ') continue;
+      if (c < '0' || c > '7' || value > (kInvalidSize64 >> 3)) return kInvalidSize64;
+      value = value * 8 + (c - '0');
+    }
+    return value;
+  }
+  // Base-256: the rest of the first byte and the bytes after it, most significant first. A
+  // negative number (0xFF first) or one beyond 63 bits is no size.
+  if (bytes[0] != 0x80) return kInvalidSize64;
+  uint64_t value = 0;
+  for (uint32_t i = 1; i < length; ++i) {
+    if (value >> 55 != 0) return kInvalidSize64;
+    value = value << 8 | bytes[i];
+  }
+  return value >> 63 != 0 ? kInvalidSize64 : value;
 }
 
 int32_t HandleTgzx(char16_t*, char16_t* argument, engine::ScriptContext&) {

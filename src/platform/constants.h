@@ -34,6 +34,7 @@ inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorFilenameExceedsRange = 206;
 inline constexpr uint32_t kErrorMoreData = 234;
 inline constexpr uint32_t kErrorDirectory = 267;
+inline constexpr uint32_t kErrorCantAccessFile = 1920;
 inline constexpr uint32_t kErrorCantResolveFilename = 1921;
 inline constexpr uint32_t kErrorNoMoreItems = 259;
 inline constexpr uint32_t kErrorRegistryCorrupt = 1009;

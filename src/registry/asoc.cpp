@@ -24,8 +24,7 @@ int32_t HandleAsoc(char16_t*, char16_t* argument, engine::ScriptContext&) {
   const platform::KeyHandle classesRoot = platform::RootKeyHandle(win::kHkeyClassesRoot);
   if (argument[0] == u'!') {
     registry.RegDeleteKeyW(classesRoot, argument[1] == 0 ? kClassName : argument + 1);
-    registry.CommitChanges();
-    return 0;
+    return win::AsResult(registry.CommitChanges());
   }
   if (argument[0] != 0) {
     RegistryKey extension(classesRoot, argument);
@@ -47,8 +46,8 @@ int32_t HandleAsoc(char16_t*, char16_t* argument, engine::ScriptContext&) {
     command.SetString(nullptr, value);
     // Closed in reverse order: command, icon, class.
   }
-  registry.CommitChanges();
-  return 0;
+  // The calls' own failures are silent; changes that could not be made lasting are not.
+  return win::AsResult(registry.CommitChanges());
 }
 
 }  // namespace orvinta::registry

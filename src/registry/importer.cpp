@@ -181,7 +181,10 @@ int32_t ImportRegistryText(char16_t* text, char16_t** readPosition) {
   }
   if (readPosition != nullptr) *readPosition = const_cast<char16_t*>(stop != nullptr ? stop : p);
   importer.CloseKey();
-  platform::Get().registry->CommitChanges();
+  // Changes that could not be made lasting outweigh what the lines said.
+  if (uint32_t committed = platform::Get().registry->CommitChanges(); committed != win::kErrorSuccess) {
+    return win::AsResult(committed);
+  }
   return result;
 }
 

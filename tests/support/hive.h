@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/hive_registry.h"
 #include "platform/platform.h"
 #include "support/device_files.h"
 
@@ -22,7 +23,10 @@ class TempHive {
 
   platform::Registry& Registry() { return *registry_; }
   std::string HivePath() const { return (folder_ / "registry.hive").string(); }
-  std::string ReadHiveText() const { return DeviceFolder::ReadHostFile(HivePath()); }
+  // What a person reads: the hive, then the changes that wait in its log.
+  std::string ReadHiveText() const {
+    return DeviceFolder::ReadHostFile(HivePath()) + DeviceFolder::ReadHostFile(HivePath() + ".log");
+  }
   void WriteHiveText(const std::string& text) const { std::ofstream(HivePath(), std::ios::binary) << text; }
   // Drops the registry and starts a new one on the same file, as a new process would.
   void Reopen();
@@ -30,7 +34,7 @@ class TempHive {
  private:
   std::filesystem::path folder_;
   std::chrono::milliseconds lockWait_;
-  std::unique_ptr<platform::Registry> registry_;
+  std::unique_ptr<platform::host::HostRegistry> registry_;
   std::unique_ptr<platform::ServiceOverride<platform::Registry>> override_;
 };
 

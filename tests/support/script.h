@@ -58,15 +58,11 @@ inline std::u16string Logged(std::u16string_view command, int32_t result) {
   return std::u16string(command) + u"\r\n" + Entry(result);
 }
 
-using Documents = std::vector<std::u16string>;
 
-// What a run must leave: its result and, where given, %0|%1|%2|%3, the device calls and the
-// XML documents handed over, the log.
+// What a run must leave: its result and, where given, %0|%1|%2|%3 and the log.
 struct Expected {
   int32_t result = 0;
   std::optional<std::u16string> variables = {};
-  std::optional<Calls> calls = {};
-  std::optional<Documents> documents = {};
   std::optional<std::u16string> log = {};
 };
 struct ScriptCase {
@@ -74,21 +70,17 @@ struct ScriptCase {
   Expected expected;
 };
 
-// Runs a script with empty user variables on the recording device in force (emptied first) or
+// Runs a script with empty user variables on the recording device in force or
 // a fresh one, and checks what it left, reporting at the caller's line.
 inline void ExpectRun(std::u16string_view script, const Expected& expected,
                       std::source_location where = std::source_location::current()) {
   testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), Shown(script));
   std::optional<RecordingDevice> own;
-  RecordingDevice* device = RecordingDevice::InForce() ? RecordingDevice::InForce() : &own.emplace();
-  device->calls.clear();
-  device->documents.clear();
+  if (!RecordingDevice::InForce()) own.emplace();
   ResetInterpreter();
   RunOutcome outcome = RunText(script);
   EXPECT_EQ(outcome.result, expected.result);
   EXPECT_EQ(Variables(), expected.variables.value_or(Variables()));
-  EXPECT_EQ(device->calls, expected.calls.value_or(device->calls));
-  EXPECT_EQ(device->documents, expected.documents.value_or(device->documents));
   EXPECT_EQ(outcome.log, expected.log.value_or(outcome.log));
   EXPECT_EQ(outcome.text, script) << "the run changed its script text";
 }

@@ -134,8 +134,8 @@ class CapturingLog final : public Installed<pf::Log, &pf::Services::log> {
 };
 
 // The tests' device: the program's own journaling decorator over answers the test chooses. It
-// records each call as a journal line ("MessageBeep 0x00000005") and each XML document whole,
-// and never beeps, waits, plays or powers anything off.
+// records each call as a journal line ("MessageBeep 0x00000005") and never beeps, waits, plays
+// or powers anything off.
 class RecordingDevice final : public pf::StandInDevice, public pf::JournalSink {
  public:
   explicit RecordingDevice(bool callsSucceed = true) : succeeds(callsSucceed) { current_ = this; }
@@ -146,18 +146,11 @@ class RecordingDevice final : public pf::StandInDevice, public pf::JournalSink {
 
   bool succeeds;                              // what every call that reports an outcome answers
   std::set<uint32_t> kernelCodesThatSucceed;  // when not empty, the only codes that succeed
-  uint32_t xmlResult = win::kENotImpl;
   std::vector<std::string> calls;
-  std::vector<std::u16string> documents;
-  const char16_t* lastDocument = nullptr;  // where the last document lay
 
   void AppendLine(std::string_view line) override { calls.emplace_back(line); }
   void Sleep(uint32_t) override {}
   bool MessageBeep(uint32_t) override { return succeeds; }
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t, std::u16string*) override {
-    documents.emplace_back(lastDocument = document);
-    return xmlResult;
-  }
   bool KernelIoControl(uint32_t code, const void*, uint32_t, void*, uint32_t, uint32_t*) override {
     return succeeds && (kernelCodesThatSucceed.empty() || kernelCodesThatSucceed.count(code) != 0);
   }

@@ -1,25 +1,8 @@
-// Embedded blocks: XML provisioning documents go to the configuration manager as written, and
-// lines beginning with "[" go to the registry-script importer. Neither is logged.
+// Registry blocks: only a line whose raw text begins with "[" goes to the importer.
 #include "support/script.h"
 
 namespace orvinta::test {
 namespace {
-
-TEST(XmlBlock, HandsTheRawDocumentOverAndResumesAfterTheMarkerLine) {
-  RecordingDevice device;
-  device.xmlResult = 0x1234;
-  const ScriptCase cases[] = {
-      {u"   <?xml a,b %x?>\n<wap/>\n<>ignored\nEVAL 1=%x",
-       {.variables = u"|4660||", .documents = Documents{u"   <?xml a,b %x?>\n<wap/>\n"},
-        .log = Logged(u"EVAL 1=4660", 0)}},
-      {u"<a>\n  x<> y\nEVAL 1=%x\n", {.variables = u"|4660||", .documents = Documents{u"<a>\n  x"}}},
-      // A marker on the block's first line does not count; without a marker the run ends.
-      {u"<a><>\nEVAL 1=x\n",
-       {.result = 0x1234, .variables = u"|||", .documents = Documents{u"<a><>\nEVAL 1=x\n"}, .log = u""}},
-      {u"<", {.result = 0x1234, .documents = Documents{u"<"}}},
-  };
-  ExpectRuns(cases);
-}
 
 // A line is a block when its raw text begins with "[": one that only expands to "[" is a command
 // line, run once, and never handed to the importer again and again.

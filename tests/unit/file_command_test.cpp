@@ -59,32 +59,5 @@ TEST(FileOperation, AMoveToAnotherVolumeIsACopyAndADelete) {
   EXPECT_FALSE(Exists(folder, u"file"));
 }
 
-TEST(FileOperation, PathsThatWouldOutgrowTheirBuffersAreRefusedWhole) {
-  DeviceFolder folder;
-  folder.Write(u"a", "a");
-  const std::u16string deep(250, u'd');
-  EXPECT_EQ(File(folder, u"@\\a=>@\\" + deep + u"\\"), 206);
-  EXPECT_EQ(File(folder, u"@\\" + deep + u"\\x"), 206);
-  EXPECT_EQ(File(folder, u"@\\a->"), 3) << "an empty destination";
-  EXPECT_TRUE(Exists(folder, u"a"));
-}
-
-TEST(CopyDirectoryTree, PassesOverPathsThatWouldNotFitAndCopiesTheRest) {
-  DeviceFolder folder;
-  const std::u16string base = folder.Device(u"");
-  // Below "s" the long name's path has 258 units; below "dest" it would have 261.
-  const std::u16string longName(255 - base.size(), u'n');
-  folder.Write(u"s\\" + longName, "long");
-  folder.Write(u"s\\.profile", "dot");
-  folder.Write(u"s\\sub\\x", "x");
-  const std::u16string source = base + u"\\s", destination = base + u"\\dest";
-  EXPECT_EQ(files::CopyDirectoryTree(source.c_str(), destination.c_str()), 1);
-  EXPECT_EQ(folder.Read(u"dest\\.profile"), "dot");
-  EXPECT_EQ(folder.Read(u"dest\\sub\\x"), "x");
-  EXPECT_FALSE(Exists(folder, u"dest\\" + longName));
-  const std::u16string tooLong = base + u"\\" + std::u16string(300, u'z');
-  EXPECT_EQ(files::CopyDirectoryTree(source.c_str(), tooLong.c_str()), 1);
-}
-
 }  // namespace
 }  // namespace orvinta

@@ -96,28 +96,6 @@ TEST(ReadWholeFile, FailuresOfTheSystemGiveNoneOrWhatWasRead) {
   }
 }
 
-TEST(WriteWholeFile, CreatesTruncatesOrAppends) {
-  DeviceFolder folder;
-  folder.Write(u"old", "previous");
-  struct Case {
-    const char16_t* name;
-    const char* data;
-    bool append;
-    uint32_t result;
-    const char* after;  // the file's content afterwards
-  } cases[] = {
-      {u"old", "", false, 0, ""},           {u"old", "new", false, 3, "new"},
-      {u"old", "+more", true, 5, "new+more"}, {u"fresh", "start", true, 5, "start"},
-      {u"made", "x", false, 1, "x"},          {u"none\\x", "x", false, 0, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::PrintToString(std::u16string(c.name)));
-    auto size = static_cast<uint32_t>(std::strlen(c.data));
-    EXPECT_EQ(pf::WriteWholeFile(folder.Device(c.name).c_str(), c.data, size, c.append), c.result);
-    EXPECT_EQ(folder.Read(c.name), c.after);
-  }
-}
-
 TEST(WriteWholeFile, AFullDiskGivesTheShortCount) {
   DeviceFolder folder;
   std::string big(300000, 'x');
@@ -129,7 +107,7 @@ TEST(WriteWholeFile, AFullDiskGivesTheShortCount) {
   EXPECT_EQ(folder.Read(u"big").size(), written);
 }
 
-// Write access truncates and read-write access keeps (shown by WriteWholeFile); a failure is 0.
+// A failure is 0: callers test the handle against 0, never against the invalid handle.
 TEST(OpenFileForAccess, AFailureIsZeroNeverTheInvalidHandle) {
   DeviceFolder folder;
   EXPECT_EQ(pf::OpenFileForAccess(folder.Device(u"missing").c_str(), pf::kGenericRead), nullptr);

@@ -4,14 +4,6 @@
 namespace orvinta::test {
 namespace {
 
-TEST(Flow, TargetsMatchInExactCaseAndATargetAtTheTextsEndRunsNothing) {
-  const ScriptCase cases[] = {
-      {u"CALL a\nEVAL 1=%x\nPROC A\nEVAL 2=b\nENDP A", {.variables = u"|1||"}},
-      {u"GOTO X\nEVAL 1=a\nPROC X", {.variables = u"|||"}},
-  };
-  ExpectRuns(cases);
-}
-
 TEST(Flow, RunsNestAtMost256DeepAndTheGuardIsReleased) {
   struct Case {
     int copies;  // of "CALL P\nPROC P\n": each CALL opens one more nested run

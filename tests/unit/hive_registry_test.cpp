@@ -1,4 +1,4 @@
-// The host's registry service: the Win32 calls' results, and the hive file behind them.
+// The host's registry service: the Win32 calls' results, and the hive and change log behind them.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/host/registry_hive.h"
 #include "support/device_files.h"
 #include "support/hive.h"
 #include "support/script.h"
@@ -31,6 +32,21 @@ uint32_t SetText(Registry& registry, KeyHandle key, const char16_t* name, std::u
   return registry.RegSetValueExW(key, name, win::kRegSz, text.data(),
                                  static_cast<uint32_t>((text.size() + 1) * sizeof(char16_t)));
 }
+
+// One command: sets HKCU\Software\Test\<name> and commits.
+uint32_t SetAndCommit(Registry& registry, const char16_t* name, std::u16string_view text) {
+  KeyHandle key = Create(registry, kCurrentUser, u"Software\\Test");
+  EXPECT_EQ(SetText(registry, key, name, text), 0u);
+  registry.RegCloseKey(key);
+  return registry.CommitChanges();
+}
+
+bool Has(const char16_t* name, std::u16string_view text) {
+  return test::ReadValue(win::kHkeyCurrentUser, u"Software\\Test", name) == test::Sz(text);
+}
+
+std::string Read(const std::string& path) { return test::DeviceFolder::ReadHostFile(path); }
+bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
 // Runs stderr into a text for the scope of a call.
 template <typename Call>
@@ -98,70 +114,101 @@ TEST(HiveRegistry, DeletingAKeyTakesItsSubkeysAndLeavesHandlesOnThemDeleted) {
   EXPECT_EQ(registry.RegDeleteValueW(machine, u"none"), win::kErrorFileNotFound);
 }
 
-TEST(HiveRegistry, ChangesLastOnlyOnceCommittedAndNamesKeepTheirCase) {
+// A command appends what it changed to the log; the hive is written when the process ends, or
+// at once for a command whose changes outweigh the log's threshold.
+TEST(HiveRegistry, ACommandAppendsItsChangesAndTheProcessEndFoldsThem) {
   TempHive hive;
+  const std::string log = hive.HivePath() + ".log";
+  SystemCallFault<&SystemCalls::rename> renames(0, 0);
   KeyHandle key = Create(hive.Registry(), kCurrentUser, u"Software\\MixedCase");
   SetText(hive.Registry(), key, u"ValueName", u"v");
-  hive.Registry().RegCloseKey(key);
-  EXPECT_EQ(hive.ReadHiveText(), "") << "nothing is written before the commit";
+  EXPECT_FALSE(Exists(log)) << "nothing is written before the commit";
   EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
-  EXPECT_NE(hive.ReadHiveText().find("[HKEY_CURRENT_USER\\Software\\MixedCase]\n\"ValueName\"=\"v\"\n"),
-            std::string::npos);
+  EXPECT_EQ(hive.Registry().RegDeleteValueW(key, u"VALUENAME"), 0u);
+  EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
+  hive.Registry().RegCloseKey(key);
+  EXPECT_EQ(Read(log), std::string(host::kLogHeader) +
+                           "\n[HKEY_CURRENT_USER\\Software\\MixedCase]\n\"ValueName\"=\"v\"\n; end of change\n" +
+                           "\n[HKEY_CURRENT_USER\\Software\\MixedCase]\n\"VALUENAME\"=-\n; end of change\n");
+  EXPECT_EQ(renames.Calls(), 0);
   hive.Reopen();
-  EXPECT_EQ(test::ReadValue(win::kHkeyCurrentUser, u"SOFTWARE\\mixedcase", u"valuename"), test::Sz(u"v"));
-}
+  EXPECT_EQ(renames.Calls(), 1);
+  EXPECT_FALSE(Exists(log));
+  EXPECT_NE(Read(hive.HivePath()).find("\n[HKEY_CURRENT_USER\\Software\\MixedCase]\n\n"), std::string::npos);
 
-TEST(HiveRegistry, TwentyThousandValuesInOneCommandAreOneWrite) {
-  TempHive hive;
-  SystemCallFault<&SystemCalls::rename> renames(0, 0);
-  KeyHandle key = Create(hive.Registry(), kCurrentUser, u"Software\\Many");
+  key = Create(hive.Registry(), kCurrentUser, u"Software\\Many");
   for (char16_t i = 0; i < 20000; ++i) {
     const char16_t name[] = {u'v', static_cast<char16_t>(u'A' + i % 26), static_cast<char16_t>(0x4E00 + i), 0};
-    SetText(hive.Registry(), key, name, u"x");
+    SetText(hive.Registry(), key, name, u"twenty units of text");
   }
   hive.Registry().RegCloseKey(key);
   EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
-  EXPECT_EQ(hive.Registry().CommitChanges(), 0u) << "nothing changed since";
-  EXPECT_EQ(renames.Calls(), 1);
+  EXPECT_EQ(renames.Calls(), 2) << "twenty thousand values: one new hive";
+  EXPECT_FALSE(Exists(log));
 }
 
-// A write or rename that fails leaves the old hive whole, and the change waits for the next commit.
-TEST(HiveRegistry, AFailedWriteLeavesTheOldHiveAndKeepsTheChange) {
+// Each write that fails leaves what was committed whole, and says so; nothing committed is lost.
+TEST(HiveRegistry, AFailureAtAnyStepLosesNothingCommitted) {
+  enum Step { kLogWrite, kLogFlush, kHiveWrite, kHiveRename, kLogRemoval };
   struct Case {
-    bool failWrite;
+    Step step;
     int error;
-    uint32_t result;
-  } cases[] = {{true, ENOSPC, win::kErrorDiskFull}, {true, EROFS, win::kErrorAccessDenied},
-               {false, EACCES, win::kErrorAccessDenied}};
+    uint32_t result;  // of the commit (the log) or of nothing (the fold at the process end)
+    const char* said;
+  } cases[] = {{kLogWrite, ENOSPC, win::kErrorDiskFull, "could not be written"},
+               {kLogFlush, EIO, win::kErrorReadFault, "could not be written"},
+               {kHiveWrite, ENOSPC, 0, "could not be written"},
+               {kHiveRename, EACCES, 0, "could not be written"},
+               {kLogRemoval, EACCES, 0, "could not be removed"}};
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
     TempHive hive;
-    KeyHandle key = Create(hive.Registry(), kCurrentUser, u"Software\\Test");
-    SetText(hive.Registry(), key, u"first", u"1");
-    ASSERT_EQ(hive.Registry().CommitChanges(), 0u);
-    std::string before = hive.ReadHiveText();
+    const std::string log = hive.HivePath() + ".log";
+    ASSERT_EQ(SetAndCommit(hive.Registry(), u"first", u"1"), 0u);
+    const std::string logBefore = Read(log);
     {
-      SystemCallFault<&SystemCalls::write> write(c.failWrite ? -1 : 0, c.error);
-      SystemCallFault<&SystemCalls::rename> rename(c.failWrite ? 0 : -1, c.error);
-      SetText(hive.Registry(), key, u"second", u"2");
-      uint32_t result = 0;
-      std::string said = Said([&] { result = hive.Registry().CommitChanges(); });
-      EXPECT_NE(said.find("could not be written"), std::string::npos) << said;
-      EXPECT_EQ(result, c.result) << c.error;
-      EXPECT_EQ(hive.ReadHiveText(), before);
-      EXPECT_FALSE(std::filesystem::exists(hive.HivePath() + ".new")) << "no half-written file is left";
+      SystemCallFault<&SystemCalls::write> write(c.step == kLogWrite || c.step == kHiveWrite ? 1 : 0, c.error);
+      SystemCallFault<&SystemCalls::fdatasync> flush(c.step == kLogFlush ? 1 : 0, c.error);
+      SystemCallFault<&SystemCalls::rename> rename(c.step == kHiveRename ? 1 : 0, c.error);
+      SystemCallFault<&SystemCalls::unlink> unlink(c.step == kLogRemoval ? 1 : 0, c.error);
+      std::string said = Said([&] {
+        if (c.step <= kLogFlush) {
+          EXPECT_EQ(SetAndCommit(hive.Registry(), u"second", u"2"), c.result);
+        } else {
+          hive.Reopen();  // the fold as the process ends
+        }
+      });
+      EXPECT_NE(said.find(c.said), std::string::npos) << said;
+      EXPECT_FALSE(Exists(hive.HivePath() + ".new")) << "no half-written file is left";
+      if (c.step <= kLogFlush) {
+        EXPECT_EQ(Read(log), logBefore) << "a part of a record is no record";
+      }
+      EXPECT_EQ(Exists(hive.HivePath()), c.step == kLogRemoval);
     }
-    EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
-    EXPECT_NE(hive.ReadHiveText().find("\"second\"=\"2\""), std::string::npos);
+    if (c.step <= kLogFlush) {
+      EXPECT_EQ(hive.Registry().CommitChanges(), 0u) << "written by the next commit";
+    }
+    hive.Reopen();
+    EXPECT_TRUE(Has(u"first", u"1"));
+    EXPECT_TRUE(c.step > kLogFlush || Has(u"second", u"2"));
   }
 }
 
-TEST(HiveRegistry, AnUnusableHiveFileIsNeverOverwrittenAndEveryCallFails) {
-  const std::string texts[] = {"Orvinta registry hive 1\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:01,0",  // cut short
-                               std::string("\x7f" "ELF\0\0\x01\x02", 8),
-                               "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"};
-  for (const std::string& text : texts) {
+TEST(HiveRegistry, AnUnreadableHiveOrLogIsNeverOverwrittenAndEveryCallFails) {
+  const std::string log = std::string(host::kLogHeader);
+  struct Case {
+    std::string hive, log, named;
+  } cases[] = {
+      {"Orvinta registry hive 1\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:01,0", "", "registry.hive line 3"},
+      {std::string("\x7f" "ELF\0\0\x01\x02", 8), "", "registry.hive line 1"},
+      {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n", log, "registry.hive line 1"},
+      {"", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n; end of change\n", "registry.hive.log line 1"},
+      {"", log + "[HKEY_CURRENT_USER\\A]\n\"v\"=x\n; end of change\n", "registry.hive.log line 5"},
+  };
+  for (const Case& c : cases) {
     TempHive hive;
-    hive.WriteHiveText(text);
+    if (!c.hive.empty()) hive.WriteHiveText(c.hive);
+    if (!c.log.empty()) std::ofstream(hive.HivePath() + ".log", std::ios::binary) << c.log;
     hive.Reopen();
     KeyHandle key = 0;
     std::string said = Said([&] {
@@ -169,12 +216,36 @@ TEST(HiveRegistry, AnUnusableHiveFileIsNeverOverwrittenAndEveryCallFails) {
       EXPECT_EQ(hive.Registry().RegSetValueExW(kCurrentUser, u"v", 1, u"", 2), win::kErrorRegistryCorrupt);
       EXPECT_EQ(test::RunText(u"REGX HKCU\\S\\v=1").result, win::AsResult(win::kErrorRegistryCorrupt));
       EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
+      hive.Reopen();
     });
-    EXPECT_NE(said.find(hive.HivePath()), std::string::npos) << said;
+    std::string named = c.named.substr(0, c.named.find(' '));
+    EXPECT_NE(said.find(hive.HivePath().substr(0, hive.HivePath().rfind('/') + 1) + named + " "), std::string::npos)
+        << said;
+    EXPECT_NE(said.find(c.named.substr(c.named.find(' ') + 1) + ":"), std::string::npos) << said;
     EXPECT_NE(said.find("1009"), std::string::npos) << said;
-    hive.Reopen();
-    EXPECT_EQ(hive.ReadHiveText(), text);
+    EXPECT_EQ(Read(hive.HivePath()), c.hive);
+    EXPECT_EQ(Read(hive.HivePath() + ".log"), c.log);
   }
+}
+
+// A record cut short by a crash is cut back once no process can still be writing it.
+TEST(HiveRegistry, ALogRecordCutShortIsCutBackWhenNoOneHoldsTheLock) {
+  TempHive hive;
+  const std::string log = hive.HivePath() + ".log";
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"whole", u"1"), 0u);
+  const std::string whole = Read(log);
+  std::ofstream(log, std::ios::app) << "\n[HKEY_CURRENT_USER\\Software\\Test]\n\"cut\"=\"2\"\n\"short\"=hex:01,\\\n  0";
+  int holder = open((hive.HivePath() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);  // another process, perhaps writing that record now
+  auto reopen = [&] { hive.Reopen(), (void)Has(u"whole", u"1"); };
+  EXPECT_EQ(Said(reopen), "");
+  EXPECT_NE(Read(log), whole) << "left alone while the lock is held";
+  close(holder);
+  std::string said = Said(reopen);
+  EXPECT_NE(said.find(log + " ends in a change cut short (from line 8)"), std::string::npos) << said;
+  EXPECT_EQ(Read(log), whole);
+  EXPECT_TRUE(Has(u"whole", u"1"));
+  EXPECT_FALSE(test::ReadValue(win::kHkeyCurrentUser, u"Software\\Test", u"cut"));
 }
 
 TEST(HiveRegistry, LockHeldByAnotherProcessFailsTheChangeAfterWaiting) {
@@ -190,6 +261,23 @@ TEST(HiveRegistry, LockHeldByAnotherProcessFailsTheChangeAfterWaiting) {
   close(holder);
   EXPECT_EQ(hive.Registry().RegCreateKeyExW(kCurrentUser, u"A", 0, &key), 0u) << "free again";
   EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
+}
+
+// A second registry on the same files stands for another process: its change sees what the
+// first committed since it read (from the log, or from the hive that a fold wrote).
+TEST(HiveRegistry, AChangeCatchesUpWithWhatAnotherProcessCommitted) {
+  TempHive hive;
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"a", u"1"), 0u);
+  auto other = host::MakeHiveRegistry(hive.HivePath());
+  ASSERT_EQ(SetAndCommit(*other, u"b", u"2"), 0u);  // read the log, appended to it
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"c", u"3"), 0u);
+  other->ProcessEnds();  // folds all three into a new hive
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"d", u"4"), 0u);  // reads that hive again
+  ASSERT_EQ(SetAndCommit(*other, u"e", u"5"), 0u);
+  hive.Reopen();
+  const std::pair<const char16_t*, const char16_t*> values[] = {
+      {u"a", u"1"}, {u"b", u"2"}, {u"c", u"3"}, {u"d", u"4"}, {u"e", u"5"}};
+  for (auto [name, text] : values) EXPECT_TRUE(Has(name, text)) << char(name[0]);
 }
 
 TEST(HiveRegistry, TwoProcessesNeverLoseEachOthersChanges) {
@@ -208,6 +296,7 @@ TEST(HiveRegistry, TwoProcessesNeverLoseEachOthersChanges) {
     failures += SetText(hive.Registry(), key, name, u"x") != 0;
     hive.Registry().RegCloseKey(key);
     failures += hive.Registry().CommitChanges() != 0;
+    if (i % 20 == 19) hive.Reopen();  // a process ends and folds, another starts
   }
   if (child == 0) _exit(failures == 0 ? 0 : 1);
   int status = 0;

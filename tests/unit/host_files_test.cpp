@@ -1,5 +1,7 @@
 // The host's file services answer as Windows does: codes, dispositions, wildcards, sharing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -90,6 +92,31 @@ TEST(HostFiles, NamesMadeOrRemovedAfterAFolderWasReadAreFoundWithoutRegardToCase
   create(u"f\\made");
   EXPECT_EQ(Fs().GetLastError(), win::kErrorSuccess) << "a removed name is gone";
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Host(u"f")), {}), 3);
+}
+
+// A listing is trusted while the folder's times stand, but for a second at most: a name made by
+// another program within the same clock tick of the folder's times must show after that.
+struct timespec frozenNow{1000, 0};
+int FrozenClock(clockid_t, struct timespec* now) { return *now = frozenNow, 0; }
+struct stat kept;  // the folder's state as it was when its listing was read
+int StatKeepingTimes(const char* path, struct stat* info) {
+  int result = pf::host::RealSystemCalls().stat(path, info);
+  if (result == 0 && info->st_ino == kept.st_ino) info->st_mtim = kept.st_mtim, info->st_ctim = kept.st_ctim;
+  return result;
+}
+
+TEST(HostFiles, AFolderListingIsReadAgainAfterASecond) {
+  DeviceFolder folder;
+  folder.MakeFolder(u"g");
+  ASSERT_EQ(stat(folder.Host(u"g").c_str(), &kept), 0);
+  SystemCallFault<&SystemCalls::clock_gettime> clock(0, 0, FrozenClock);
+  SystemCallFault<&SystemCalls::stat> times(0, 0, StatKeepingTimes);
+  const std::u16string other = folder.Device(u"g\\OTHER");
+  EXPECT_EQ(Fs().GetFileAttributesW(other.c_str()), pf::kInvalidFileAttributes);  // g is read
+  folder.Write(u"g\\Other", "by another program");
+  EXPECT_EQ(Fs().GetFileAttributesW(other.c_str()), pf::kInvalidFileAttributes) << "within its second";
+  frozenNow.tv_sec += 1;
+  EXPECT_EQ(Fs().GetFileAttributesW(other.c_str()), pf::kFileAttributeArchive) << "a second later";
 }
 
 TEST(HostFiles, ShareModesHoldAmongTheProcessHandles) {

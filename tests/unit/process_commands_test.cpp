@@ -2,8 +2,13 @@
 // the unit tests' own device root. The process end-to-end cases show the command lines, the
 // calls and KILL's name rule; these tests show the waits and the handles behind them.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+
+#include "platform/host/device_paths.h"
 
 #include "support/device_files.h"
 #include "support/script.h"
@@ -94,6 +99,29 @@ TEST(Kill, ReportsOneWhenNothingCouldBeEndedAndClosesEveryHandle) {
   EXPECT_EQ(Result(u"KILL zqkill"), 0) << "both were still running";
   EXPECT_EQ(counting.openHandles, 0);
   EXPECT_EQ(Result(u"KILL zqkill"), 1);
+}
+
+// A program in a folder beside the root whose name begins with the root's ("root2") is no
+// program of the device.
+TEST(Kill, AProgramBesideTheRootIsNotTheDevices) {
+  const fs::path beside = pf::host::DeviceRoot() + "2", program = beside / "zqbeside.exe";
+  fs::create_directories(pf::host::DeviceRoot());  // a missing root has no programs at all
+  fs::create_directories(beside);
+  fs::copy_file(ORVINTA_TEST_HELPER_PROGRAM, program, fs::copy_options::overwrite_existing);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl(program.c_str(), program.c_str(), "linger=30000", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const fs::path exe = "/proc/" + std::to_string(child) + "/exe";
+  std::error_code error;
+  for (int tries = 0; tries < 500 && fs::read_symlink(exe, error) != program; ++tries) usleep(10000);  // 5 s at most
+  EXPECT_EQ(fs::read_symlink(exe, error), program) << "the helper runs";
+  EXPECT_EQ(Result(u"KILL zqbeside"), 1);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  fs::remove_all(beside);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
-// The hive text: every value round-trips bit-exact, and the reader takes nothing but what the
-// writer writes.
+// The hive text and the change log: every value round-trips bit-exact, the readers take nothing
+// but what the writers write, and the packed registry in memory keeps its names straight.
 #include "platform/host/registry_hive.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <random>
 
 #include "support/hive.h"
 
@@ -11,6 +14,12 @@ namespace {
 
 // UTF-16 LE bytes of a text and its terminator.
 std::vector<uint8_t> Units(std::u16string_view text) { return test::Sz(text).data; }
+
+std::vector<uint8_t> DataOf(const Hive& hive, KeyId key, std::u16string_view name) {
+  HiveValue value;
+  if (!hive.FindValue(key, name, &value)) return {0xEE};
+  return std::vector<uint8_t>(value.data, value.data + value.size);
+}
 
 TEST(Hive, EveryValueReadsBackBitExact) {
   std::vector<uint8_t> manyBytes(300);
@@ -39,46 +48,44 @@ TEST(Hive, EveryValueReadsBackBitExact) {
       {"long binary continues on indented lines", u"b", 3, manyBytes, nullptr},
       {"expandable string", u"e", 2, Units(u"%1"), "\"e\"=str(2):\"%1\""},
       {"multi-string", u"m", 7, Units(std::u16string(u"a\0b\0", 4)), "\"m\"=multi_sz:\"a\",\"b\""},
-      {"multi-string with an empty string", u"m", 7, Units(std::u16string(u"a\0\0b\0", 5)),
-       "\"m\"=multi_sz:\"a\",\"\",\"b\""},
+      {"multi-string with an empty string", u"m", 7, Units(std::u16string(u"\0a\0\0b\0", 6)),
+       "\"m\"=multi_sz:\"\",\"a\",\"\",\"b\""},
       {"multi-string without its last zero", u"m", 7, Units(u"a"), "\"m\"=hex(7):61,00,00,00"},
       {"large type number", u"t", 0xFFFFFFFF, {9}, "\"t\"=hex(ffffffff):09"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Hive hive;
-    hive.roots[2]->AddSubkey(u"Software")->AddSubkey(u"Test")->SetValue(c.name, c.type, c.data);
+    hive.SetValue(hive.AddSubkey(hive.AddSubkey(Hive::Root(2), u"Software"), u"Test"), c.name, c.type, c.data.data(),
+                  static_cast<uint32_t>(c.data.size()));
     std::string text = WriteHive(hive);
     EXPECT_TRUE(c.line == nullptr || text.find(std::string("\n") + c.line + "\n") != std::string::npos) << text;
     Hive read;
     HiveParseError error;
     ASSERT_TRUE(ParseHive(text, read, error)) << "line " << error.line << ": " << error.reason << "\n" << text;
-    std::shared_ptr<HiveKey> back = read.roots[2]->FindSubkey(u"software");
-    ASSERT_TRUE(back && back->FindSubkey(u"TEST") && back->FindSubkey(u"TEST")->FindValue(c.name)) << text;
-    const HiveValue& value = *back->FindSubkey(u"TEST")->FindValue(c.name);
+    KeyId key = read.FindSubkey(read.FindSubkey(Hive::Root(2), u"software"), u"TEST");
+    ASSERT_NE(key, kNoKey) << text;
+    HiveValue value;
+    ASSERT_TRUE(read.FindValue(key, c.name, &value)) << text;
     EXPECT_EQ(value.name, c.name);
     EXPECT_EQ(value.type, c.type);
-    EXPECT_EQ(value.data, c.data);
+    EXPECT_EQ(DataOf(read, key, c.name), c.data);
     EXPECT_EQ(WriteHive(read), text) << "writing what was read changes nothing";
   }
 }
 
 TEST(Hive, KeyNamesKeepTheirCaseAndEscapeWhatAKeyLineCannotShow) {
   Hive hive;
-  hive.roots[1]->AddSubkey(u"Soft%ware")->AddSubkey(u"A]b\nc");
+  hive.AddSubkey(hive.AddSubkey(Hive::Root(1), u"Soft%ware"), u"A]b\nc");
   std::string text = WriteHive(hive);
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Soft%0025ware\\A]b%000Ac]\n"), std::string::npos) << text;
   Hive read;
   HiveParseError error;
   ASSERT_TRUE(ParseHive(text, read, error)) << error.reason;
-  ASSERT_NE(read.roots[1]->FindSubkey(u"SOFT%WARE"), nullptr);
-  EXPECT_EQ(read.roots[1]->FindSubkey(u"soft%ware")->FindSubkey(u"a]B\nC")->Name(), u"A]b\nc");
-}
-
-TEST(Hive, NamesMatchWithoutRegardToCaseBeyondAscii) {
-  EXPECT_EQ(FoldName(u"\u00c9T\u00c9"), FoldName(u"\u00e9t\u00e9"));
-  EXPECT_EQ(FoldName(u"\u0416\u0401"), FoldName(u"\u0436\u0451"));
-  EXPECT_EQ(FoldName(u"\u0100\u0139"), FoldName(u"\u0101\u013a"));
+  KeyId soft = read.FindSubkey(Hive::Root(1), u"SOFT%WARE");
+  ASSERT_NE(soft, kNoKey);
+  EXPECT_EQ(read.Name(read.FindSubkey(soft, u"a]B\nC")), u"A]b\nc");
+  EXPECT_EQ(FoldName(u"\u00c9T\u00c9\u0416\u0401\u0100"), FoldName(u"\u00e9t\u00e9\u0436\u0451\u0101"));
   EXPECT_NE(FoldName(u"[_"), FoldName(u"{\x7f"));  // the program's differ-by-32 rule is not the registry's
 }
 
@@ -96,11 +103,15 @@ TEST(Hive, ReaderRefusesTextThatIsNotExactlyAHive) {
       {"truncated: no end line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\"\n", 0},
       {"truncated inside a line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b", 3},
       {"not text", kHead + std::string("[HKEY_CURRENT_USER\\A\0]\n", 24) + kEnd, 2},
+      {"not UTF-8", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"\xC3(\"\n" + kEnd, 3},
       {"unknown root", kHead + "[HKLM\\A]\n" + kEnd, 2},
       {"empty key name", kHead + "[HKEY_CURRENT_USER\\A\\\\B]\n" + kEnd, 2},
       {"key twice", kHead + "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\a]\n" + kEnd, 3},
+      {"value twice", kHead + "[HKEY_USERS]\n\"a\"=\"b\"\n\"A\"=\"c\"\n" + kEnd, 4},
       {"value before any key", kHead + "\"a\"=\"b\"\n" + kEnd, 2},
       {"importer-style unquoted data", kHead + "[HKEY_USERS]\n\"a\"=b\n" + kEnd, 3},
+      {"a log's deletion", kHead + "[HKEY_USERS]\n\"a\"=-\n" + kEnd, 3},
+      {"a log's key deletion", kHead + "[-HKEY_USERS\\A]\n" + kEnd, 2},
       {"one-digit byte", kHead + "[HKEY_USERS]\n\"a\"=hex:1,02\n" + kEnd, 3},
       {"unknown escape", kHead + "[HKEY_USERS]\n\"a\"=\"\\n\"\n" + kEnd, 3},
       {"text after the data", kHead + "[HKEY_USERS]\n\"a\"=\"b\" ;c\n" + kEnd, 3},
@@ -116,14 +127,119 @@ TEST(Hive, ReaderRefusesTextThatIsNotExactlyAHive) {
   }
 }
 
-TEST(Hive, ReaderAcceptsCommentsBlankLinesCarriageReturnsAndImpliedParents) {
-  std::string text = kHead + "; a note\r\n\r\n[HKEY_CURRENT_USER\\A\\B]\r\n\"v\"=hex:01,\\\r\n  02\r\n" + kEnd;
+TEST(Hive, ReaderAcceptsCommentsCarriageReturnsImpliedParentsAndPiecesOfAnySize) {
+  std::string text = kHead + "; a note\r\n\r\n[HKEY_CURRENT_USER\\A\\B]\r\n\"v\"=hex:01,\\\r\n  02\r\n" +
+                     "[HKEY_CURRENT_USER\\A\\C]\n[HKEY_CURRENT_USER\\A]\n" + kEnd;
+  for (size_t piece : {size_t{1}, size_t{7}, text.size()}) {
+    Hive hive;
+    HiveParseError error;
+    HiveTextReader reader(hive, error);
+    bool read = true;
+    for (size_t at = 0; at < text.size() && read; at += piece) read = reader.Feed(text.substr(at, piece));
+    ASSERT_TRUE(read && reader.Finish()) << piece << ": " << error.line << ": " << error.reason;
+    KeyId a = hive.FindSubkey(Hive::Root(1), u"A");
+    EXPECT_EQ(DataOf(hive, hive.FindSubkey(a, u"B"), u"v"), (std::vector<uint8_t>{1, 2}));
+    EXPECT_NE(hive.FindSubkey(a, u"C"), kNoKey);
+  }
+}
+
+const std::string kLogHead = std::string(kLogHeader);
+
+TEST(HiveLog, RecordsApplyInOrderAndAnUnfinishedOneIsLeftOut) {
+  const std::string record1 = "\n[HKEY_CURRENT_USER\\A\\B]\n\"v\"=\"1\"\n\"w\"=dword:00000002\n; end of change\n";
+  const std::string record2 = "\n[-HKEY_CURRENT_USER\\A\\B]\n[HKEY_CURRENT_USER\\A]\n\"x\"=\"3\"\n\"x\"=-\n@=\"d\"\n" +
+                              std::string(kLogRecordEnd);
+  const std::string unfinished = "[HKEY_CURRENT_USER\\A]\n\"y\"=hex:01,\\\n  0";
   Hive hive;
+  LogRead read;
   HiveParseError error;
-  ASSERT_TRUE(ParseHive(text, hive, error)) << error.line << ": " << error.reason;
-  const HiveValue* value = hive.roots[1]->FindSubkey(u"A")->FindSubkey(u"B")->FindValue(u"v");
-  ASSERT_NE(value, nullptr);
-  EXPECT_EQ(value->data, (std::vector<uint8_t>{1, 2}));
+  ASSERT_TRUE(ReadLog(kLogHead + record1 + record2 + unfinished, true, 1, &hive, read, error)) << error.reason;
+  EXPECT_EQ(read.wholeBytes, kLogHead.size() + record1.size() + record2.size());
+  EXPECT_EQ(read.wholeLines, 15u);
+  EXPECT_TRUE(read.unfinished);
+  KeyId a = hive.FindSubkey(Hive::Root(1), u"a");
+  EXPECT_EQ(hive.FindSubkey(a, u"B"), kNoKey) << "deleted by the second record";
+  EXPECT_FALSE(hive.FindValue(a, u"x"));
+  EXPECT_FALSE(hive.FindValue(a, u"y")) << "the unfinished record is not applied";
+  EXPECT_EQ(DataOf(hive, a, u""), Units(u"d"));
+
+  // Read from a record's end on, as a process catching up does, with the file's line numbers.
+  Hive later;
+  ASSERT_TRUE(ReadLog(record2 + "[HKEY_USERS]\n", false, 7, &later, read, error)) << error.reason;
+  EXPECT_EQ(read.wholeBytes, record2.size());
+  EXPECT_FALSE(ReadLog(record2 + "\"z\"=\"4\"\n", false, 7, &later, read, error)) << "no key line in this record";
+  EXPECT_EQ(error.line, 14u);
+}
+
+TEST(HiveLog, ReaderRefusesWhatIsNotALogEvenInAnUnfinishedRecord) {
+  const std::string key = "[HKEY_USERS\\K]\n";
+  struct Case {
+    const char* what;
+    std::string text;
+    size_t line;  // 0: read
+  } cases[] = {
+      {"empty", "", 0},
+      {"a header cut short", kLogHead.substr(0, 9), 0},
+      {"the hive's header", kHead + key + std::string(kLogRecordEnd), 1},
+      {"a text cut short that is no header", "Orvinta registry hive", 1},
+      {"a root deleted", kLogHead + "[-HKEY_USERS]\n" + std::string(kLogRecordEnd), 4},
+      {"a value of a deleted key", kLogHead + "[-HKEY_USERS\\K]\n\"v\"=\"1\"\n" + std::string(kLogRecordEnd), 5},
+      {"a bad line in the unfinished record", kLogHead + key + std::string(kLogRecordEnd) + key + "v=1\n", 7},
+      {"a bad line in the unfinished first record", kLogHead + key + "\"v\"=1\n\"w\"=", 5},
+      {"an unfinished last line", kLogHead + key + "\"v\"=\"\\q", 0},
+  };
+  for (const Case& c : cases) {
+    Hive hive;
+    LogRead read;
+    HiveParseError error;
+    EXPECT_EQ(ReadLog(c.text, true, 1, &hive, read, error), c.line == 0) << c.what << ": " << error.reason;
+    if (c.line != 0) {
+      EXPECT_EQ(error.line, c.line) << c.what << ": " << error.reason;
+    }
+  }
+}
+
+// The packed registry against a plain model: names that differ in case and many values per
+// key, set, replaced, deleted and deleted with their keys, through table growth and reuse.
+TEST(Hive, KeepsEveryNameAndValueThroughManyChanges) {
+  Hive hive;
+  std::map<std::pair<int, std::u16string>, std::pair<std::u16string, uint32_t>> model;  // (key, folded) -> (name, size)
+  KeyId keys[3];
+  keys[0] = hive.AddSubkey(Hive::Root(1), u"One");
+  keys[1] = hive.AddSubkey(Hive::Root(1), u"Two");
+  std::mt19937 random(7);
+  auto rebuildThird = [&] { keys[2] = hive.AddSubkey(keys[1], u"Three"); };
+  rebuildThird();
+  for (int step = 0; step < 60000; ++step) {
+    int k = static_cast<int>(random() % 3);
+    char16_t name[] = {static_cast<char16_t>(u"aAbBcC\u00e9\u00c9"[random() % 8]),
+                       static_cast<char16_t>(u'0' + random() % 40), 0};
+    int choice = static_cast<int>(random() % 100);
+    if (choice < 60) {
+      std::vector<uint8_t> data(random() % 40, static_cast<uint8_t>(step));
+      hive.SetValue(keys[k], name, 3, data.data(), static_cast<uint32_t>(data.size()));
+      auto [at, added] = model.try_emplace({k, FoldName(name)}, name, 0);
+      at->second.second = static_cast<uint32_t>(data.size());
+    } else if (choice < 99) {
+      EXPECT_EQ(hive.DeleteValue(keys[k], name), model.erase({k, FoldName(name)}) == 1);
+    } else {
+      hive.DeleteSubkey(keys[1], u"THREE");
+      std::erase_if(model, [](const auto& entry) { return entry.first.first == 2; });
+      rebuildThird();
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    size_t count = 0;
+    for (Hive::ValueId v = hive.FirstValue(keys[k]); v != Hive::kNoValue; v = hive.NextValue(v), ++count) {
+      HiveValue value = hive.Value(v);
+      auto found = model.find({k, FoldName(value.name)});
+      ASSERT_NE(found, model.end());
+      EXPECT_EQ(value.name, found->second.first) << "the case it was created with";
+      EXPECT_EQ(value.size, found->second.second);
+    }
+    EXPECT_EQ(count, static_cast<size_t>(std::count_if(model.begin(), model.end(),
+                                                       [k](const auto& entry) { return entry.first.first == k; })));
+  }
 }
 
 }  // namespace

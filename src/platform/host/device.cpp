@@ -10,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/device_journal.h"
 #include "platform/host/sound_player.h"
+#include "platform/host/log_file.h"
 #include "platform/host/system_calls.h"
 
 namespace orvinta::platform {
@@ -20,6 +21,7 @@ class HostDevice final : public StandInDevice {
  public:
   // Blocked in nanosleep, the process uses no processor time while it waits.
   void Sleep(uint32_t milliseconds) override {
+    host::FlushLog();  // the log is complete while the program waits
     if (milliseconds == 0xFFFFFFFF) {
       for (;;) host::Sys().pause();  // INFINITE, as on the device
     }

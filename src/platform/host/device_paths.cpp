@@ -32,6 +32,13 @@ std::string DefaultRoot() {
   return std::string(home != nullptr ? home : "") + "/.local/share/orvinta/root";
 }
 
+// The monotonic clock, taken through the system-call table so that a test can move it on.
+std::chrono::nanoseconds Now() {
+  timespec now{};
+  Sys().clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+}
+
 std::u16string Folded(std::u16string_view name) {
   std::u16string folded(name);
   for (char16_t& c : folded) c = base::NameUpper(c);
@@ -42,16 +49,17 @@ std::u16string Folded(std::u16string_view name) {
 // puts hundreds of new files into one folder, and each new name must be looked for without
 // regard to case; the listing spares reading the folder again for each. It stands while the
 // folder's identity and times are those seen before it was read, and for at most a second.
-// The host adds the names it makes itself; the change of times that its making causes is taken
-// as its own at the next look (a change by another program in between shows within the second,
-// as does one within the same tick of a coarse clock). A folder in which the host deletes,
-// removes or renames anything is read again.
+// The host adds the names it makes itself and takes the folder's times right after the making
+// as its own, so a name another program makes later moves the times and the folder is read
+// again before the next lookup: a new name never misses an existing one that differs in case,
+// and no case twin is made. (A change in the instant between the host's making and its look
+// at the times, or within one tick of a coarse clock, shows within the second.) A folder in
+// which the host deletes, removes or renames anything is read again.
 struct Listing {
   dev_t device;
   ino_t inode;
   timespec modified, changed;
-  std::chrono::steady_clock::time_point read;
-  bool madeSince = false;                                 // a name made here since the times were seen
+  std::chrono::nanoseconds read;  // when, by Now()
   std::unordered_set<std::string> exact;                  // the names as they are
   std::unordered_map<std::u16string, std::string> names;  // folded: the first name so folded
   void Add(std::string name) {
@@ -69,16 +77,10 @@ bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_s
 
 bool Describes(Listing& listing, const struct stat& folder) {
   if (listing.device != folder.st_dev || listing.inode != folder.st_ino ||
-      std::chrono::steady_clock::now() - listing.read >= std::chrono::seconds(1)) {
+      Now() - listing.read >= std::chrono::seconds(1)) {
     return false;
   }
-  if (!SameTimes(listing.modified, folder.st_mtim) || !SameTimes(listing.changed, folder.st_ctim)) {
-    if (!listing.madeSince) return false;
-    listing.modified = folder.st_mtim;
-    listing.changed = folder.st_ctim;
-  }
-  listing.madeSince = false;
-  return true;
+  return SameTimes(listing.modified, folder.st_mtim) && SameTimes(listing.changed, folder.st_ctim);
 }
 
 // The listing of `folder`, whose state `info` was taken before; read afresh when it is stale.
@@ -88,7 +90,7 @@ const Listing* ListingOf(const std::string& folder, const struct stat& info) {
   if (found != listings.end() && Describes(found->second, info)) return &found->second;
   DIR* dir = Sys().opendir(folder.c_str());
   if (dir == nullptr) return nullptr;
-  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, std::chrono::steady_clock::now(), false, {}, {}};
+  Listing listing{info.st_dev, info.st_ino, info.st_mtim, info.st_ctim, Now(), {}, {}};
   while (dirent* entry = Sys().readdir(dir)) listing.Add(entry->d_name);
   Sys().closedir(dir);
   if (listings.size() >= 256) listings.clear();  // a bound, not a policy: listings are cheap to read again
@@ -242,10 +244,18 @@ std::string HostPathFor(std::u16string_view path) {
 }
 
 void NoteNameMade(const std::string& hostPath) {
-  auto found = Listings().find(FolderOf(hostPath));
+  const std::string folder = FolderOf(hostPath);
+  auto found = Listings().find(folder);
   if (found == Listings().end()) return;
-  found->second.Add(hostPath.substr(hostPath.rfind('/') + 1));
-  found->second.madeSince = true;
+  struct stat info;
+  Listing& listing = found->second;
+  if (Sys().stat(folder.c_str(), &info) != 0 || info.st_dev != listing.device || info.st_ino != listing.inode) {
+    Listings().erase(found);
+    return;
+  }
+  listing.Add(hostPath.substr(hostPath.rfind('/') + 1));
+  listing.modified = info.st_mtim;
+  listing.changed = info.st_ctim;
 }
 
 void ForgetListingOf(const std::string& hostPath) { Listings().erase(FolderOf(hostPath)); }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/host/beneath.h"
 #include "platform/host/device_paths.h"
 #include "platform/host/name_match.h"
 #include "platform/host/system_calls.h"
@@ -63,13 +64,6 @@ std::string GivenName(std::u16string_view path) {
   return base::Utf16ToUtf8(name);
 }
 
-// Regular files carry the archive attribute, as new files do on Windows and the device.
-uint32_t AttributesOf(const struct stat& info) {
-  uint32_t attributes = S_ISDIR(info.st_mode) ? kFileAttributeDirectory : kFileAttributeArchive;
-  if (IsReadOnly(info)) attributes |= kFileAttributeReadonly;
-  return attributes;
-}
-
 // The order of the names' upper-cased units, as Windows' own file systems list a folder, so
 // that a search gives the same order on every host.
 bool ListedBefore(const FindData& a, const FindData& b) { return base::CompareNames(a.name, b.name) < 0; }
@@ -101,9 +95,16 @@ class HostFiles final : public Files {
     if (mapped.error != 0) return FailHandle(mapped.error);
     const std::string& host = mapped.host;
     if (mapped.namesFolder && !IsHostFolder(host)) return FailHandle(win::kErrorInvalidName);
-    int flags = O_CLOEXEC;
+    // A pipe opens without waiting for its other end, and is refused below.
+    int flags = O_CLOEXEC | O_NONBLOCK;
     bool reads = (access & kGenericRead) != 0, writes = (access & kGenericWrite) != 0;
     flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+    const bool changes = writes || disposition != kOpenExisting;
+    const bool empties = disposition == kCreateAlways || disposition == kTruncateExisting;
+    if (changes) {
+      if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return FailHandle(refused);
+      flags |= O_NOFOLLOW;  // a link in the file's place is never written through (beneath.h)
+    }
     if (disposition == kCreateNew) flags |= O_CREAT | O_EXCL;
     // Truncation waits until the sharing check has passed: a refused open changes nothing.
     int fd = -1;
@@ -122,8 +123,10 @@ class HostFiles final : public Files {
       fd = Sys().open(host.c_str(), flags, 0666);
       if (fd >= 0 && disposition == kCreateNew) host::NoteNameMade(host);
     }
+    if (fd < 0 && errno == ELOOP && changes && empties) fd = host::ReplaceWithNewFile(host, flags);
     if (fd < 0) {
       int error = errno;
+      if (error == ENXIO) return FailHandle(win::kErrorCantAccessFile);  // a pipe that no one reads
       FailedCall call = disposition == kCreateNew ? FailedCall::kCreateNew : FailedCall::kOther;
       return FailHandle(host::Win32ErrorFromErrno(error, call, FolderOfExists(host)));
     }
@@ -134,11 +137,21 @@ class HostFiles final : public Files {
       struct stat info;
       if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
       if (S_ISDIR(info.st_mode)) return CloseAndFail(fd, win::kErrorAccessDenied);
+      if (!S_ISREG(info.st_mode)) return CloseAndFail(fd, win::kErrorCantAccessFile);
       // A read-only file is neither written nor replaced, whoever the host's user is.
       if (IsReadOnly(info) && (writes || disposition == kCreateAlways || disposition == kTruncateExisting)) {
         return CloseAndFail(fd, win::kErrorAccessDenied);
       }
       if (!SharingAllows(info, access, share)) return CloseAndFail(fd, win::kErrorSharingViolation);
+      if (changes && info.st_nlink > 1) {
+        // A file with other names, perhaps outside the root: emptied means a new file of its
+        // own; written in place it would change the others, so it is refused.
+        Sys().close(fd);
+        if (!empties) return FailHandle(win::kErrorCantResolveFilename);
+        fd = host::ReplaceWithNewFile(host, flags);
+        if (fd < 0) return FailHandle(host::Win32ErrorFromErrno(errno));
+        if (Sys().fstat(fd, &info) != 0) return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
+      }
       if ((disposition == kCreateAlways || disposition == kTruncateExisting) && info.st_size != 0 &&
           Sys().ftruncate(fd, 0) != 0) {
         return CloseAndFail(fd, host::Win32ErrorFromErrno(errno));
@@ -235,6 +248,7 @@ class HostFiles final : public Files {
     const host::MappedPath mapped = host::MapPath(path);
     if (mapped.error != 0) return Fail(mapped.error);
     const std::string& host = mapped.host;
+    if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return Fail(refused);
     if (Sys().mkdir(host.c_str(), 0777) != 0) return Fail(host::Win32ErrorFromErrno(errno, FailedCall::kOther, false));
     host::NoteNameMade(host);
     return true;
@@ -244,8 +258,12 @@ class HostFiles final : public Files {
     const host::MappedPath mapped = host::MapPath(path);
     if (mapped.error != 0) return Fail(mapped.error);
     const std::string& host = mapped.host;
+    if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return Fail(refused);
     host::ForgetListingOf(host);
-    if (Sys().rmdir(host.c_str()) != 0) {
+    // A link to a folder is removed as the link, as Windows removes a junction.
+    struct stat own;
+    const bool link = Sys().lstat(host.c_str(), &own) == 0 && S_ISLNK(own.st_mode) && host::LinkLeadsToFolder(host);
+    if ((link ? Sys().unlink(host.c_str()) : Sys().rmdir(host.c_str())) != 0) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kRemoveDirectory, FolderOfExists(host)));
     }
@@ -256,6 +274,7 @@ class HostFiles final : public Files {
     const host::MappedPath mapped = host::MapPath(path);
     if (mapped.error != 0) return Fail(mapped.error);
     const std::string& host = mapped.host;
+    if (uint32_t refused = host::RefuseLinkedFolders(path, host); refused != 0) return Fail(refused);
     struct stat info;
     if (Sys().lstat(host.c_str(), &info) == 0 && S_ISREG(info.st_mode) && IsReadOnly(info)) {
       return Fail(win::kErrorAccessDenied);  // as Windows keeps a read-only file
@@ -275,6 +294,9 @@ class HostFiles final : public Files {
     if (mappedTarget.error != 0) return Fail(mappedTarget.error);
     const std::string& source = mappedSource.host;
     std::string target = mappedTarget.host;
+    for (uint32_t refused : {host::RefuseLinkedFolders(from, source), host::RefuseLinkedFolders(to, target)}) {
+      if (refused != 0) return Fail(refused);
+    }
     struct stat info;
     if (Sys().lstat(source.c_str(), &info) != 0) {
       int error = errno;
@@ -354,12 +376,10 @@ class HostFiles final : public Files {
     if (mapped.error != 0) return Fail(mapped.error);
     const std::string& host = mapped.host;
     struct stat info;
-    if (Sys().stat(host.c_str(), &info) != 0) {
+    if (!host::EntryAttributes(host, &info, &data->attributes, &data->size)) {
       int error = errno;
       return Fail(host::Win32ErrorFromErrno(error, FailedCall::kOther, FolderOfExists(host)));
     }
-    data->attributes = AttributesOf(info);
-    data->size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
     return true;
   }
 
@@ -399,13 +419,8 @@ class HostFiles final : public Files {
       found.name[name.size()] = 0;
       struct stat info;
       std::string full = folder + "/" + std::string(raw);
-      // A link that leads nowhere (or round in a loop) is listed as a plain file.
-      if (Sys().stat(full.c_str(), &info) == 0) {
-        found.attributes = AttributesOf(info);
-        found.size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
-      } else {
-        found.attributes = kFileAttributeArchive;
-      }
+      // A link is listed as one (beneath.h); an entry gone meanwhile as a plain file.
+      if (!host::EntryAttributes(full, &info, &found.attributes, &found.size)) found.attributes = kFileAttributeArchive;
       search.entries.push_back(found);
     }
     Sys().closedir(dir);

@@ -31,6 +31,7 @@
 #include "platform/command_line_words.h"
 #include "platform/host/device_paths.h"
 #include "platform/host/embedded_resource.h"
+#include "platform/host/log_file.h"
 #include "platform/shell.h"
 #include "platform/host/system_calls.h"
 #include "base/case_rules.h"
@@ -217,6 +218,7 @@ class HostProcesses final : public Processes {
     argv.push_back(nullptr);
 
     pid_t pid = 0;
+    host::FlushLog();  // a child that logs too writes after what came before it
     if (Sys().posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
     g_children.insert(pid);
     auto* process = new ProcessObject;

@@ -1,4 +1,4 @@
-// The host's registry in memory, and its hive text: a strict reader and a writer of their own.
+// The hive's text and the change log's text: a strict reader and a writer of their own.
 //
 // The hive is UTF-8 text in the shape of a registry script, so a person can read and diff it
 // (docs/host-device.md describes it in full):
@@ -16,77 +16,89 @@
 //
 // Every value round-trips bit-exact. The reader accepts nothing else: no registry-script
 // leniency, a missing end line (a truncated file) or bytes that are not UTF-8 are errors.
+//
+// The change log beside the hive holds the changes that are not yet in it, one record per
+// committed command, in the same forms and read by the same reader:
+//
+//   Orvinta registry log 1
+//   [HKEY_CURRENT_USER\Software\Test]   creates the key (and those above it) or opens it
+//   "Name"="text"                       sets a value
+//   "Old"=-                             deletes a value (@=- the default value)
+//   [-HKEY_CURRENT_USER\Software\Gone]  deletes a key and everything below it
+//   ; end of change                     the record is whole
+//
+// A key or value may appear any number of times; each line takes effect in order, so reading a
+// log again over a hive that already holds it changes nothing.
 #pragma once
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "platform/host/hive.h"
 
 namespace orvinta::platform::host {
-
-// Names match without regard to case (letters of ASCII, Latin-1, Latin Extended-A, Greek and
-// Cyrillic) and keep the case they were created with.
-std::u16string FoldName(std::u16string_view name);
-
-struct HiveValue {
-  std::u16string name;  // empty: the key's default value
-  uint32_t type = 0;
-  std::vector<uint8_t> data;
-};
-
-class HiveKey {
- public:
-  explicit HiveKey(std::u16string name) : name_(std::move(name)) {}
-
-  const std::u16string& Name() const { return name_; }
-  bool Deleted() const { return deleted_; }
-
-  const std::deque<HiveValue>& Values() const { return values_; }
-  const HiveValue* FindValue(std::u16string_view name) const;
-  void SetValue(std::u16string_view name, uint32_t type, std::vector<uint8_t> data);
-  bool DeleteValue(std::u16string_view name);
-
-  // Subkeys in the order of their folded names.
-  const std::map<std::u16string, std::shared_ptr<HiveKey>>& Subkeys() const { return subkeys_; }
-  std::shared_ptr<HiveKey> FindSubkey(std::u16string_view name) const;
-  std::shared_ptr<HiveKey> AddSubkey(std::u16string_view name);  // the existing one if present
-  // Removes the subkey and marks it and everything below it deleted.
-  bool DeleteSubkey(std::u16string_view name);
-  // Marks this key and everything below it deleted: handles on them answer ERROR_KEY_DELETED.
-  void MarkDeleted();
-
- private:
-  // The value slot for `name`: where it is, or the empty slot where it would go.
-  size_t Slot(std::u16string_view name) const;
-  void Reindex();
-  std::u16string name_;
-  bool deleted_ = false;
-  std::deque<HiveValue> values_;  // in the order they were created; never moved as they grow
-  // An open-addressing index of values_ by folded name: position + 1, 0 for an empty slot. A
-  // key may hold tens of thousands of values; this costs no allocation per value.
-  std::vector<uint32_t> valueSlots_;
-  std::map<std::u16string, std::shared_ptr<HiveKey>> subkeys_;  // folded name -> key
-};
-
-inline constexpr int kHiveRootCount = 4;
-
-// The four roots, in the order of their handle values.
-struct Hive {
-  std::shared_ptr<HiveKey> roots[kHiveRootCount];
-  Hive();
-};
 
 struct HiveParseError {
   size_t line = 0;  // 1-based; 0 when the whole text is at fault
   std::string reason;
 };
 
-// Reads a hive text; false (and `error`) when it is not exactly what WriteHive writes.
+class TextReader;
+
+// Reads a hive text as it comes, in pieces of any size (a file read in blocks is never held whole).
+class HiveTextReader {
+ public:
+  HiveTextReader(Hive& hive, HiveParseError& error);
+  ~HiveTextReader();
+  bool Feed(std::string_view piece);  // false at the first fault (`error` says which)
+  bool Finish();                      // the text ended
+
+ private:
+  std::unique_ptr<TextReader> reader_;
+  std::string partial_;  // the unfinished line of the last piece
+};
+
+// Reads a whole hive text; false (and `error`) when it is not exactly what WriteHive writes.
 bool ParseHive(std::string_view text, Hive& hive, HiveParseError& error);
 
+// What reading a change log found.
+struct LogRead {
+  size_t wholeBytes = 0;    // the whole records (and the header), from the start of the text
+  size_t wholeLines = 0;    // the lines they take
+  bool unfinished = false;  // more follows them: a record being written, or cut short by a crash
+};
+
+// Applies the whole records of a change log's text to the hive (none: only checks them).
+// `fromStart`: the text is the file's (its first line must be the header); otherwise it goes on
+// from a record's end, on line `firstLine`. A record not followed by "; end of change" is not
+// applied, but its lines so far must be well-formed: anything else is a log this program cannot
+// read (false).
+bool ReadLog(std::string_view text, bool fromStart, size_t firstLine, Hive* hive, LogRead& read,
+             HiveParseError& error);
+
+// Where written text goes; false stops the writing.
+class TextSink {
+ public:
+  virtual bool Write(std::string_view text) = 0;
+
+ protected:
+  ~TextSink() = default;
+};
+
+// Writes the hive as text, in pieces of about 256 KiB; false when the sink refused one.
+bool WriteHive(const Hive& hive, TextSink& sink);
 std::string WriteHive(const Hive& hive);
+
+// The lines of a change log.
+inline constexpr std::string_view kLogHeader =
+    "Orvinta registry log 1\n"
+    "; Changes not yet folded into the hive beside this file, oldest first, one record per command:\n"
+    "; [key] creates or opens a key, [-key] deletes one with its subkeys, \"name\"=- deletes a value.\n";
+inline constexpr std::string_view kLogRecordEnd = "; end of change\n";
+void AppendLogKey(std::string& out, const Hive& hive, KeyId key);          // [path]
+void AppendLogKeyDeletion(std::string& out, const Hive& hive, KeyId key);  // [-path]
+void AppendLogValue(std::string& out, const HiveValue& value);
+void AppendLogValueDeletion(std::string& out, std::u16string_view name);
 
 }  // namespace orvinta::platform::host

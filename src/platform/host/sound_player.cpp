@@ -14,6 +14,7 @@
 
 #include "platform/constants.h"
 #include "platform/host/device_paths.h"
+#include "platform/host/log_file.h"
 #include "platform/host/system_calls.h"
 
 extern char** environ;
@@ -76,6 +77,7 @@ pid_t StartPlayer(std::vector<std::string> arguments) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = 0;
+  FlushLog();
   int error = Sys().posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
@@ -99,10 +101,15 @@ bool PlaySoundWithPlayer(const char16_t* name, uint32_t flags) {
   struct stat info;
   if (Sys().stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
 
-  pid_t pid = loop ? StartPlayer({"/bin/sh", "-c", "while \"$0\" \"$1\"; do sleep 0.1; done", player, file})
+  // A loop stops by itself once this program is gone (killed, say, with no chance to stop it).
+  pid_t pid = loop ? StartPlayer({"/bin/sh", "-c", "while kill -0 \"$2\" 2>/dev/null && \"$0\" \"$1\"; do sleep 0.1; done",
+                                  player, file, std::to_string(getpid())})
                    : StartPlayer({player, file});
   if (pid == 0) return false;
   if (async) {
+    // The sound belongs to this program: it ends when the program does.
+    static const bool stopsAtExit = std::atexit(StopBackgroundSound) == 0;
+    (void)stopsAtExit;
     g_background = pid;
     return true;
   }

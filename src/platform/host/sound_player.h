@@ -5,7 +5,9 @@
 // It is started with the host path of the sound file as its one argument. The host has no
 // system sounds, so an alias (SND_ALIAS) fails, as does a file that does not exist, a loop
 // that is not asynchronous, or a missing player. Each call first stops the sound that plays in
-// the background; a null name only does that, and succeeds.
+// the background; a null name only does that, and succeeds. A background sound belongs to the
+// program that started it: it is stopped when the program exits, and a loop ends by itself after
+// the current round when the program is gone without exiting (killed).
 #pragma once
 #include <cstdint>
 

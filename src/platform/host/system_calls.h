@@ -2,10 +2,11 @@
 //
 // Every system call that the host backend makes (files, folders, the hive and its lock, the
 // log, the journal, processes, sounds, libraries, waiting, finding the terminal, advice on
-// memory) goes through this one table of function pointers (ncurses keeps its own). Tests
-// replace an entry to make a chosen call fail ("the third open fails with ENOSPC") and put it back afterwards; nothing
-// else writes to it. A replacement reports failure the way the call does: -1 or a null pointer
-// with errno set (posix_spawn: the error).
+// memory, the clock of the folder listings) goes through this one table of function pointers
+// (ncurses keeps its own). Tests replace an entry to make a chosen call fail ("the third open
+// fails with ENOSPC"), or the clock run ahead, and put it back afterwards; nothing else writes
+// to it. A replacement reports failure the way the call does: -1 or a null pointer with errno
+// set (posix_spawn: the error).
 #pragma once
 #include <dirent.h>
 #include <poll.h>
@@ -26,6 +27,8 @@ struct SystemCalls {
   int (*ftruncate)(int fd, off_t length);
   int (*fchmod)(int fd, mode_t mode);
   int (*fsync)(int fd);
+  int (*fdatasync)(int fd);
+  int (*fchown)(int fd, uid_t owner, gid_t group);
   int (*flock)(int fd, int operation);
   int (*fstat)(int fd, struct stat* info);
   int (*stat)(const char* path, struct stat* info);
@@ -49,6 +52,7 @@ struct SystemCalls {
   int (*pidfd_send_signal)(int pidfd, int signal);
   int (*poll)(struct pollfd* fds, nfds_t count, int timeout);
   int (*nanosleep)(const struct timespec* request, struct timespec* remaining);
+  int (*clock_gettime)(clockid_t clock, struct timespec* time);  // how old a folder listing is
   int (*pause)();
   // Libraries.
   void* (*dlopen)(const char* file, int mode);

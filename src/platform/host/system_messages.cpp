@@ -55,6 +55,7 @@ constexpr Message kMessages[] = {
      u"The system has attempted to load or restore a file into the registry, but the specified file is not in a "
      u"registry file format.\r\n"},
     {win::kErrorKeyDeleted, u"Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
+    {win::kErrorCantAccessFile, u"The file cannot be accessed by the system.\r\n"},
     {win::kErrorCantResolveFilename, u"The name of the file cannot be resolved by the system.\r\n"},
     {win::kENotImpl, u"Not implemented\r\n"},
     {win::kENoInterface, u"No such interface supported\r\n"},

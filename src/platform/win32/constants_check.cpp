@@ -38,6 +38,7 @@ static_assert(kErrorFilenameExceedsRange == ERROR_FILENAME_EXCED_RANGE);
 static_assert(kErrorMoreData == ERROR_MORE_DATA);
 static_assert(kErrorDirectory == ERROR_DIRECTORY);
 static_assert(kErrorCantResolveFilename == ERROR_CANT_RESOLVE_FILENAME);
+static_assert(kErrorCantAccessFile == ERROR_CANT_ACCESS_FILE);
 static_assert(kErrorNoMoreItems == ERROR_NO_MORE_ITEMS);
 static_assert(kErrorRegistryCorrupt == ERROR_BADDB);
 static_assert(kErrorBadKey == ERROR_BADKEY);
@@ -84,6 +85,7 @@ static_assert(kOpenAlways == OPEN_ALWAYS && kTruncateExisting == TRUNCATE_EXISTI
 static_assert(kFileBegin == FILE_BEGIN && kFileCurrent == FILE_CURRENT && kFileEnd == FILE_END);
 static_assert(kFileAttributeReadonly == FILE_ATTRIBUTE_READONLY && kFileAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
 static_assert(kFileAttributeArchive == FILE_ATTRIBUTE_ARCHIVE && kFileAttributeNormal == FILE_ATTRIBUTE_NORMAL);
+static_assert(kFileAttributeDevice == FILE_ATTRIBUTE_DEVICE && kFileAttributeReparsePoint == FILE_ATTRIBUTE_REPARSE_POINT);
 static_assert(kInvalidFileAttributes == INVALID_FILE_ATTRIBUTES && kInvalidFileSize == INVALID_FILE_SIZE);
 static_assert(kInvalidSetFilePointer == INVALID_SET_FILE_POINTER);
 static_assert(sizeof(FindData::name) / sizeof(char16_t) == MAX_PATH);

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "platform/backend.h"
+#include "platform/win32/beneath.h"
 #include "platform/win32/wide.h"
 
 namespace orvinta::platform {
@@ -30,7 +31,16 @@ class Win32Files final : public Files {
  public:
   FileHandle CreateFileW(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
                          uint32_t flagsAndAttributes) override {
+    if (DWORD refused = win32::MakeWayForWrite(win32::Wide(path), access, disposition); refused != ERROR_SUCCESS) {
+      ::SetLastError(refused);
+      return kInvalidHandleValue;
+    }
     HANDLE file = ::CreateFileW(win32::Wide(path), access, share, nullptr, disposition, flagsAndAttributes, nullptr);
+    if (file != INVALID_HANDLE_VALUE && win32::IsNoDiskFile(file)) {
+      ::CloseHandle(file);
+      ::SetLastError(ERROR_CANT_ACCESS_FILE);
+      return kInvalidHandleValue;
+    }
     return file;
   }
 
@@ -64,21 +74,42 @@ class Win32Files final : public Files {
 
   bool CloseHandle(FileHandle file) override { return ::CloseHandle(AsHandle(file)) != FALSE; }
 
-  bool CreateDirectoryW(const char16_t* path) override { return ::CreateDirectoryW(win32::Wide(path), nullptr) != FALSE; }
-  bool RemoveDirectoryW(const char16_t* path) override { return ::RemoveDirectoryW(win32::Wide(path)) != FALSE; }
-  bool DeleteFileW(const char16_t* path) override { return ::DeleteFileW(win32::Wide(path)) != FALSE; }
+  bool CreateDirectoryW(const char16_t* path) override {
+    return Allowed(path) && ::CreateDirectoryW(win32::Wide(path), nullptr) != FALSE;
+  }
+  bool RemoveDirectoryW(const char16_t* path) override {
+    return Allowed(path) && ::RemoveDirectoryW(win32::Wide(path)) != FALSE;
+  }
+  bool DeleteFileW(const char16_t* path) override { return Allowed(path) && ::DeleteFileW(win32::Wide(path)) != FALSE; }
   bool MoveFileW(const char16_t* from, const char16_t* to) override {
-    return ::MoveFileW(win32::Wide(from), win32::Wide(to)) != FALSE;
+    return Allowed(from) && Allowed(to) && ::MoveFileW(win32::Wide(from), win32::Wide(to)) != FALSE;
   }
   bool CopyFileW(const char16_t* from, const char16_t* to, bool failIfExists) override {
-    return ::CopyFileW(win32::Wide(from), win32::Wide(to), failIfExists ? TRUE : FALSE) != FALSE;
+    // The source is opened first: a pipe is refused rather than copied (or waited on).
+    FileHandle source = CreateFileW(from, kGenericRead, kFileShareRead | kFileShareWrite, kOpenExisting, 0);
+    if (source == kInvalidHandleValue) return false;
+    ::CloseHandle(AsHandle(source));
+    const DWORD refused = win32::MakeWayForWrite(win32::Wide(to), GENERIC_WRITE, failIfExists ? CREATE_NEW : CREATE_ALWAYS);
+    if (refused != ERROR_SUCCESS) ::SetLastError(refused);
+    return refused == ERROR_SUCCESS && ::CopyFileW(win32::Wide(from), win32::Wide(to), failIfExists ? TRUE : FALSE) != FALSE;
   }
 
   uint32_t GetFileAttributesW(const char16_t* path) override { return ::GetFileAttributesW(win32::Wide(path)); }
 
   bool GetFileAttributesExW(const char16_t* path, FileAttributeData* data) override {
     WIN32_FILE_ATTRIBUTE_DATA found;
-    if (!::GetFileAttributesExW(win32::Wide(path), GetFileExInfoStandard, &found)) return false;
+    if (!::GetFileAttributesExW(win32::Wide(path), GetFileExInfoStandard, &found)) {
+      // Wine can't query a host's named pipe (87) though a search lists it: a file that is there
+      // but can't be accessed.
+      WIN32_FIND_DATAW listed;
+      HANDLE search = ::GetLastError() == ERROR_INVALID_PARAMETER ? ::FindFirstFileW(win32::Wide(path), &listed)
+                                                                  : INVALID_HANDLE_VALUE;
+      if (search != INVALID_HANDLE_VALUE) {
+        ::FindClose(search);
+        ::SetLastError(ERROR_CANT_ACCESS_FILE);
+      }
+      return false;
+    }
     data->attributes = found.dwFileAttributes;
     data->size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
     return true;
@@ -119,6 +150,14 @@ class Win32Files final : public Files {
   }
 
   bool IsPathSeparator(std::u16string_view path, size_t at) const override { return path[at] == u'\\'; }
+
+ private:
+  // False, with the last error set, when the path reaches through a reparse point (beneath.h).
+  static bool Allowed(const char16_t* path) {
+    DWORD refused = win32::RefuseReparseFolders(win32::Wide(path));
+    if (refused != ERROR_SUCCESS) ::SetLastError(refused);
+    return refused == ERROR_SUCCESS;
+  }
 };
 
 }  // namespace
