@@ -15,7 +15,7 @@ namespace orvinta::app {
 namespace {
 
 uint32_t DeviceConfigurationManager(const char16_t* document, uint32_t flags) {
-  return platform::Get().device->ProcessConfigXml(document, flags);
+  return platform::Get().device->ProcessConfigXml(document, flags, nullptr);
 }
 
 }  // namespace

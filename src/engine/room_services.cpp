@@ -13,7 +13,7 @@ int32_t NoImporter(char16_t*, char16_t** readPosition) {
 }
 
 uint32_t DeviceConfigurationManager(const char16_t* document, uint32_t flags) {
-  return platform::Get().device->ProcessConfigXml(document, flags);
+  return platform::Get().device->ProcessConfigXml(document, flags, nullptr);
 }
 
 RoomServices g_rooms{NoImporter, DeviceConfigurationManager};

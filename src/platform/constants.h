@@ -87,8 +87,13 @@ inline constexpr int kCsidlProgramFiles = 0x26;
 // The ANSI code page of the text conversions.
 inline constexpr uint32_t kCpAcp = 0;
 
-// Configuration manager: process the document.
+// Configuration manager: process the document; its own HRESULTs.
 inline constexpr uint32_t kCfgFlagProcess = 1;
+inline constexpr uint32_t kConfigEEntryNotFound = 0x80042004;
+inline constexpr uint32_t kConfigEBadXml = 0x80042009;
+
+// HRESULT_FROM_WIN32.
+constexpr uint32_t HresultFromWin32(uint32_t error) { return error == 0 ? 0 : (error & 0xFFFF) | 0x80070000; }
 
 // Processes: waiting, the process list and termination.
 inline constexpr uint32_t kInfinite = 0xFFFFFFFF;

@@ -7,6 +7,7 @@
 // each call in the device journal (platform/device_journal.h).
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace orvinta::platform {
 
@@ -20,9 +21,11 @@ class Device {
   // Sleep for that many milliseconds; 0xFFFFFFFF waits forever, as on the device.
   virtual void Sleep(uint32_t milliseconds) = 0;
 
-  // DMProcessConfigXML with a zero-terminated document; returns the HRESULT. Any output
-  // document is released inside the backend.
-  virtual uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) = 0;
+  // DMProcessConfigXML with a zero-terminated document; returns the HRESULT. The output
+  // document (the answers to queries) is copied to `output` when that is not null (empty when
+  // none came back) and released inside the backend. Where the platform has no configuration
+  // manager, the stand-in of platform/config_manager.h answers.
+  virtual uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) = 0;
 
   // KernelIoControl(code, in, inSize, out, outSize, returned): true on success.
   virtual bool KernelIoControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,

@@ -1,6 +1,7 @@
 #include "platform/device_journal.h"
 
 #include "base/hex.h"
+#include "platform/config_manager.h"
 #include "platform/constants.h"
 
 namespace orvinta::platform {
@@ -24,6 +25,10 @@ class Line {
   Line& Text(const char16_t* value) {
     text_ += ' ';
     text_ += JournalText(value);
+    return *this;
+  }
+  Line& Arrow() {
+    text_ += " =>";
     return *this;
   }
   Line& Bytes(const void* data, uint32_t size) {
@@ -72,9 +77,18 @@ void JournalingDevice::Sleep(uint32_t milliseconds) {
   inner_.Sleep(milliseconds);
 }
 
-uint32_t JournalingDevice::ProcessConfigXml(const char16_t* document, uint32_t flags) {
-  sink_.AppendLine(Line("DMProcessConfigXML").Number(flags).text());
-  return inner_.ProcessConfigXml(document, flags);
+// The document and its flags, "=>" and the result, then the output document when one came back:
+// written after the call, since only then is the result known.
+uint32_t JournalingDevice::ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) {
+  std::u16string answers;
+  uint32_t result = inner_.ProcessConfigXml(document, flags, &answers);
+  Line line("DMProcessConfigXML");
+  line.Text(document).Number(flags);
+  line.Arrow().Number(result);
+  if (!answers.empty()) line.Text(answers.c_str());
+  sink_.AppendLine(line.text());
+  if (output != nullptr) *output = std::move(answers);
+  return result;
 }
 
 bool JournalingDevice::KernelIoControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
@@ -116,6 +130,8 @@ bool JournalingDevice::PlaySoundW(const char16_t* name, uint32_t flags) {
   return inner_.PlaySoundW(name, flags);
 }
 
-uint32_t StandInDevice::ProcessConfigXml(const char16_t*, uint32_t) { return win::kENotImpl; }
+uint32_t StandInDevice::ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) {
+  return ProcessConfigXmlStandIn(document, flags, output);
+}
 
 }  // namespace orvinta::platform

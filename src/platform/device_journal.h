@@ -28,7 +28,7 @@ class JournalingDevice final : public Device {
 
   bool MessageBeep(uint32_t type) override;
   void Sleep(uint32_t milliseconds) override;
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override;
+  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) override;
   bool KernelIoControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                        uint32_t* returned) override;
   bool SetCleanRebootFlag() override;
@@ -42,14 +42,14 @@ class JournalingDevice final : public Device {
   JournalSink& sink_;
 };
 
-// A platform without the services only a Windows CE device has: no configuration manager
-// (E_NOTIMPL), no kernel I/O control, clean-reboot flag, power-off or shell shutdown (false),
+// A platform without the services only a Windows CE device has: the configuration manager's
+// stand-in (platform/config_manager.h) in place of the device's own, no kernel I/O control, clean-reboot flag, power-off or shell shutdown (false),
 // key events that go nowhere, no sound to play (false; stopping none succeeds), a beep that
 // succeeds as on a desktop without a sound device. Waiting is the derived class's to decide.
 class StandInDevice : public Device {
  public:
   bool MessageBeep(uint32_t) override { return true; }
-  uint32_t ProcessConfigXml(const char16_t*, uint32_t) override;
+  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) override;
   bool KernelIoControl(uint32_t, const void*, uint32_t, void*, uint32_t, uint32_t*) override { return false; }
   bool SetCleanRebootFlag() override { return false; }
   bool GwesPowerOffSystem() override { return false; }

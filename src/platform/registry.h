@@ -53,6 +53,14 @@ class Registry {
   virtual uint32_t RegDeleteKeyW(KeyHandle parent, const char16_t* subKey) = 0;
   virtual uint32_t RegCloseKey(KeyHandle key) = 0;
 
+  // The index-th subkey's name, or the index-th value's name, type and data, as Windows lists
+  // them; ERROR_NO_MORE_ITEMS (259) past the last. `nameUnits` is in: the buffer's room in code
+  // units with the terminator, out: the name's length without it (ERROR_MORE_DATA when it does
+  // not fit). The value's `type`, `data` and `size` follow RegQueryValueExW.
+  virtual uint32_t RegEnumKeyExW(KeyHandle key, uint32_t index, char16_t* name, uint32_t* nameUnits) = 0;
+  virtual uint32_t RegEnumValueW(KeyHandle key, uint32_t index, char16_t* name, uint32_t* nameUnits,
+                                 uint32_t* type, void* data, uint32_t* size) = 0;
+
   virtual uint32_t CommitChanges() = 0;
 };
 

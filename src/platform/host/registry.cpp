@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -170,6 +171,38 @@ class HiveRegistry final : public HostRegistry {
     return win::kErrorSuccess;
   }
 
+  uint32_t RegEnumKeyExW(KeyHandle handle, uint32_t index, char16_t* name, uint32_t* nameUnits) override {
+    Target target;
+    if (uint32_t error = Ready(); error != 0) return error;
+    if (uint32_t error = Resolve(handle, target); error != 0) return error;
+    std::vector<KeyId> subkeys;
+    hive_.Subkeys(target.key, subkeys);
+    if (index >= subkeys.size()) return win::kErrorNoMoreItems;
+    return CopyName(hive_.Name(subkeys[index]), name, nameUnits);
+  }
+
+  // Values in the order they were made; each call walks to its index.
+  uint32_t RegEnumValueW(KeyHandle handle, uint32_t index, char16_t* name, uint32_t* nameUnits, uint32_t* type,
+                         void* data, uint32_t* size) override {
+    if (data != nullptr && size == nullptr) return win::kErrorInvalidParameter;
+    Target target;
+    if (uint32_t error = Ready(); error != 0) return error;
+    if (uint32_t error = Resolve(handle, target); error != 0) return error;
+    Hive::ValueId at = hive_.FirstValue(target.key);
+    for (uint32_t i = 0; i < index && at != Hive::kNoValue; ++i) at = hive_.NextValue(at);
+    if (at == Hive::kNoValue) return win::kErrorNoMoreItems;
+    HiveValue value = hive_.Value(at);
+    if (uint32_t error = CopyName(value.name, name, nameUnits); error != 0) return error;
+    if (type != nullptr) *type = value.type;
+    if (size == nullptr) return win::kErrorSuccess;
+    uint32_t offered = *size;
+    *size = value.size;
+    if (data == nullptr) return win::kErrorSuccess;
+    if (offered < value.size) return win::kErrorMoreData;
+    if (value.size > 0) std::memcpy(data, value.data, value.size);
+    return win::kErrorSuccess;
+  }
+
   uint32_t CommitChanges() override {
     if (pending_.empty()) {
       file_.Unlock();
@@ -218,6 +251,15 @@ class HiveRegistry final : public HostRegistry {
   };
 
   enum class State { Unread, Ready, Unusable };
+
+  static uint32_t CopyName(std::u16string_view from, char16_t* name, uint32_t* nameUnits) {
+    uint32_t room = *nameUnits;
+    *nameUnits = static_cast<uint32_t>(from.size());
+    if (name == nullptr || room <= from.size()) return win::kErrorMoreData;
+    std::copy(from.begin(), from.end(), name);
+    name[from.size()] = u'\0';
+    return win::kErrorSuccess;
+  }
 
   static int RootIndex(KeyHandle handle) {
     for (int i = 0; i < kHiveRootCount; ++i) {

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/config_manager.h"
 #include "platform/constants.h"
 #include "platform/device_journal.h"
 #include "platform/win32/environment.h"
@@ -45,17 +46,23 @@ class Win32Device final : public Device {
 
   void Sleep(uint32_t milliseconds) override { ::Sleep(milliseconds); }
 
-  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags) override {
+  // The device's own configuration manager where the shell has one; the stand-in elsewhere.
+  uint32_t ProcessConfigXml(const char16_t* document, uint32_t flags, std::u16string* output) override {
     HMODULE shell = LoadLibraryW(L"aygshell.dll");
-    if (shell == nullptr) return win::kENotImpl;
-    auto process = reinterpret_cast<ProcessConfigXmlFunction>(
-        reinterpret_cast<void*>(GetProcAddress(shell, "DMProcessConfigXML")));
-    uint32_t result = win::kENotImpl;
-    if (process != nullptr) {
-      LPWSTR output = nullptr;
-      result = static_cast<uint32_t>(process(win32::Wide(document), flags, &output));
-      delete[] output;  // the device's runtime allocates the output document with new[]
+    auto process = shell == nullptr ? nullptr
+                                    : reinterpret_cast<ProcessConfigXmlFunction>(reinterpret_cast<void*>(
+                                          GetProcAddress(shell, "DMProcessConfigXML")));
+    if (process == nullptr) {
+      if (shell != nullptr) FreeLibrary(shell);
+      return ProcessConfigXmlStandIn(document, flags, output);
     }
+    LPWSTR answers = nullptr;
+    auto result = static_cast<uint32_t>(process(win32::Wide(document), flags, &answers));
+    if (output != nullptr) {
+      output->clear();
+      if (answers != nullptr) output->assign(reinterpret_cast<const char16_t*>(answers));
+    }
+    delete[] answers;  // the device's runtime allocates the output document with new[]
     FreeLibrary(shell);
     return result;
   }

@@ -55,6 +55,26 @@ class Win32Registry final : public Registry {
 
   uint32_t RegCloseKey(KeyHandle key) override { return Code(::RegCloseKey(Hkey(key))); }
 
+  uint32_t RegEnumKeyExW(KeyHandle key, uint32_t index, char16_t* name, uint32_t* nameUnits) override {
+    DWORD units = *nameUnits;
+    LONG status = ::RegEnumKeyExW(Hkey(key), index, win32::Wide(name), &units, nullptr, nullptr, nullptr, nullptr);
+    *nameUnits = units;
+    return Code(status);
+  }
+
+  uint32_t RegEnumValueW(KeyHandle key, uint32_t index, char16_t* name, uint32_t* nameUnits, uint32_t* type,
+                         void* data, uint32_t* size) override {
+    DWORD units = *nameUnits;
+    DWORD valueType = 0;
+    DWORD bytes = size != nullptr ? *size : 0;
+    LONG status = ::RegEnumValueW(Hkey(key), index, win32::Wide(name), &units, nullptr, &valueType,
+                                  static_cast<BYTE*>(data), size != nullptr ? &bytes : nullptr);
+    *nameUnits = units;
+    if (type != nullptr) *type = valueType;
+    if (size != nullptr) *size = bytes;
+    return Code(status);
+  }
+
   // The system writes its registry itself.
   uint32_t CommitChanges() override { return ERROR_SUCCESS; }
 };
