@@ -171,6 +171,25 @@ TEST(HostFiles, PathCallsGiveWindowsCodesAndFindNamesWithoutRegardToCase) {
   EXPECT_EQ(Fs().GetLastError(), win::kErrorBadNetpath);
 }
 
+// Windows refuses to write a read-only file whoever asks; the host's root user could.
+TEST(HostFiles, ReadOnlyFilesAreNeitherWrittenNorReplaced) {
+  DeviceFolder folder;
+  folder.Write(u"r", "kept");
+  folder.Write(u"w", "other");
+  std::filesystem::permissions(folder.Host(u"r"), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+  const std::u16string r = folder.Device(u"r");
+  for (uint32_t disposition : {pf::kOpenExisting, pf::kCreateAlways, pf::kOpenAlways, pf::kTruncateExisting}) {
+    EXPECT_EQ(Fs().CreateFileW(r.c_str(), pf::kGenericWrite, 0, disposition, 0), pf::kInvalidHandleValue);
+    EXPECT_EQ(Fs().GetLastError(), win::kErrorAccessDenied) << disposition;
+  }
+  EXPECT_FALSE(Fs().CopyFileW(folder.Device(u"w").c_str(), r.c_str(), false));
+  EXPECT_EQ(Fs().GetLastError(), win::kErrorAccessDenied);
+  EXPECT_EQ(folder.Read(u"r"), "kept");
+  pf::FileHandle reader = Fs().CreateFileW(r.c_str(), pf::kGenericRead, 0, pf::kOpenExisting, 0);
+  EXPECT_NE(reader, pf::kInvalidHandleValue);
+  Fs().CloseHandle(reader);
+}
+
 TEST(HostFiles, MoveAndCopyRefuseToOverwriteAsWindowsDoes) {
   DeviceFolder folder;
   folder.Write(u"a", "first");
