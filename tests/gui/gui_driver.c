@@ -1,43 +1,16 @@
 /* Drives another program's windows for the GUI tests, under Wine.
  *
- * One long-running process: it reads commands from stdin, one per line (UTF-8), and answers each
- * with exactly one JSON line on stdout, {"ok":true,...} or {"ok":false,"error":"..."}. Starting a
- * Wine process per action would cost about a second each.
+ * One long-running process (a Wine process per action would cost about a second): it reads one
+ * command per line (UTF-8) on stdin and answers each with exactly one JSON line on stdout,
+ * {"ok":true,...} or {"ok":false,"error":"..."}. The commands are listed in tests/gui/README.md.
+ * A window is named by its handle as printed ("0x1A2B"), a control by its id or "-" (the window).
  *
- * Windows are named by their handle as the driver prints it ("0x1A2B"). A control is CTRL:
- *   a decimal or 0x number   the first descendant with that control id
- *   -                        the window itself
- *   focus                    the focused window of the window's thread (GetGUIThreadInfo)
- * TEXT is the rest of the line, with \n \r \t \\ and \uXXXX escapes (so any text fits on a line).
- *
- *   ping                                  answers {"ok":true}
- *   find [timeout=MS] [class=C] [owner=HWND|0] [pid=N] [not=HWND] [hidden=1] [--] [CAPTION]
- *                                         waits for a top-level window with exactly that caption
- *                                         (any when none is given), visible unless hidden=1
- *   windows [the same filters]            every matching top-level window now, no waiting
- *   list HWND                             the window, its controls and the focus
- *   get HWND CTRL                         one control
- *   msgbox HWND                           a message box: caption, text, buttons
- *   settext HWND CTRL TEXT                WM_SETTEXT                     (sent)
- *   type HWND CTRL TEXT                   WM_CHAR per UTF-16 unit        (sent)
- *   key HWND CTRL VK [down|up|press]      WM_KEYDOWN and/or WM_KEYUP     (posted)
- *   click HWND CTRL                       BM_CLICK                       (posted)
- *   check HWND CTRL STATE                 BM_CLICK until BM_GETCHECK is STATE (sent, up to 3)
- *   command HWND ID                       WM_COMMAND with ID, lParam 0   (posted)
- *   close HWND                            WM_CLOSE                       (posted)
- *   gone HWND [MS]                        waits until the window no longer exists
- *   quit                                  ends the driver
- *
- * An open popup menu is a top-level window of class "#32768" (find class=#32768); keys posted to
- * it (DOWN, RETURN, ESCAPE) reach the menu's loop. Its items can't be read from another process
- * under Wine, and sending it MN_GETHMENU from here upsets its keyboard handling.
- *
- * Posting and sending: whatever may open a modal loop in the program (a click that shows a
- * message box, a key that ends a dialog, WM_CLOSE, a menu command) is posted, so the driver never
- * waits on it; it then answers at once, and the test waits for what follows with find, gone or
- * repeated gets. Text and check boxes are sent with SendMessageTimeout, so when they answer the
- * control has done its work (EM_LIMITTEXT has cut the typed text, the radio group has moved).
- * Every wait ends: sends after SEND_TIMEOUT_MS, find and gone after their timeout.
+ * Whatever may open a modal loop in the program (a click, a key, WM_CLOSE, a menu command) is
+ * posted, so the driver never waits on it; the test waits for what follows with find or gone.
+ * Text and check boxes are sent with SendMessageTimeout, so when they answer the control has done
+ * its work (EM_LIMITTEXT has cut the typed text, the radio group has moved). Every wait ends.
+ * A popup menu's items can't be read from another process under Wine, and sending it
+ * MN_GETHMENU from here upsets its keyboard handling: it is driven by posted keys only.
  */
 #include <windows.h>
 
@@ -81,29 +54,15 @@ static void putText(const wchar_t* text, int length) {
   for (int i = 0; i < length; ++i) {
     unsigned unit = text[i];
     char bytes[8] = {0};
+    BOOL pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
     if (unit == '"' || unit == '\\') {
       bytes[0] = '\\';
       bytes[1] = (char)unit;
-    } else if (unit < 0x20 || unit == 0x7F) {
+    } else if (unit < 0x20 || unit == 0x7F || (unit >= 0xD800 && unit <= 0xDFFF && !pair)) {
       snprintf(bytes, sizeof bytes, "\\u%04x", unit);
-    } else if (unit < 0x80) {
-      bytes[0] = (char)unit;
-    } else if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
-               text[i + 1] <= 0xDFFF) {
-      unsigned code = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
-      bytes[0] = (char)(0xF0 | code >> 18);
-      bytes[1] = (char)(0x80 | ((code >> 12) & 0x3F));
-      bytes[2] = (char)(0x80 | ((code >> 6) & 0x3F));
-      bytes[3] = (char)(0x80 | (code & 0x3F));
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      snprintf(bytes, sizeof bytes, "\\u%04x", unit);
-    } else if (unit < 0x800) {
-      bytes[0] = (char)(0xC0 | unit >> 6);
-      bytes[1] = (char)(0x80 | (unit & 0x3F));
     } else {
-      bytes[0] = (char)(0xE0 | unit >> 12);
-      bytes[1] = (char)(0x80 | ((unit >> 6) & 0x3F));
-      bytes[2] = (char)(0x80 | (unit & 0x3F));
+      WideCharToMultiByte(CP_UTF8, 0, text + i, pair ? 2 : 1, bytes, sizeof bytes - 1, NULL, NULL);
+      i += pair;
     }
     put(bytes);
   }
@@ -154,22 +113,10 @@ static BOOL isButton(HWND window) {
   return GetClassNameW(window, name, 64) && _wcsicmp(name, L"Button") == 0;
 }
 
-static BOOL isEdit(HWND window) {
-  wchar_t name[64];
-  return GetClassNameW(window, name, 64) && _wcsicmp(name, L"Edit") == 0;
-}
-
 static DWORD_PTR sendQuery(HWND window, UINT message) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(window, message, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result);
   return result;
-}
-
-static HWND focusOf(HWND window) {
-  GUITHREADINFO info;
-  ZeroMemory(&info, sizeof info);
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info) ? info.hwndFocus : NULL;
 }
 
 /* Fields common to windows and controls, as the inside of a JSON object. */
@@ -182,13 +129,11 @@ static void putWindowFields(HWND window, BOOL control) {
   put(",\"class\":");
   putText(name, (int)wcslen(name));
   putf(",\"id\":%d", GetDlgCtrlID(window));
-  putf(",\"style\":\"0x%08lX\",\"exstyle\":\"0x%08lX\"", (unsigned long)GetWindowLongW(window, GWL_STYLE),
-       (unsigned long)GetWindowLongW(window, GWL_EXSTYLE));
+  putf(",\"style\":\"0x%08lX\"", (unsigned long)GetWindowLongW(window, GWL_STYLE));
   put(",\"text\":");
   int length = control ? windowText(window, text, MAX_TEXT) : InternalGetWindowText(window, text, MAX_TEXT);
   putText(text, length);
   if (isButton(window)) putf(",\"check\":%d", (int)sendQuery(window, BM_GETCHECK));
-  if (isEdit(window)) putf(",\"limit\":%lu", (unsigned long)sendQuery(window, EM_GETLIMITTEXT));
   putf(",\"enabled\":%s,\"visible\":%s", IsWindowEnabled(window) ? "true" : "false",
        IsWindowVisible(window) ? "true" : "false");
   RECT rect;
@@ -197,10 +142,7 @@ static void putWindowFields(HWND window, BOOL control) {
     MapWindowPoints(HWND_DESKTOP, GetParent(window), (POINT*)&rect, 2);
     putf(",\"rect\":[%ld,%ld,%ld,%ld]", rect.left, rect.top, rect.right, rect.bottom);
   } else {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    putf(",\"screen\":[%ld,%ld,%ld,%ld],\"pid\":%lu,\"owner\":", rect.left, rect.top, rect.right, rect.bottom,
-         (unsigned long)process);
+    putf(",\"screen\":[%ld,%ld,%ld,%ld],\"owner\":", rect.left, rect.top, rect.right, rect.bottom);
     putHandle(GetWindow(window, GW_OWNER));
   }
 }
@@ -286,13 +228,8 @@ static HWND controlArgument(Line* line) {
   wchar_t* text = word(line);
   long long id;
   if (text != NULL && wcscmp(text, L"-") == 0) return window;
-  if (text != NULL && wcscmp(text, L"focus") == 0) {
-    HWND focus = focusOf(window);
-    if (focus == NULL) fail(L"the thread of window %p has no focus", (void*)window);
-    return focus;
-  }
   if (!number(text, &id)) {
-    fail(L"expected a control id, - or focus, got '%ls'", text ? text : L"");
+    fail(L"expected a control id or -, got '%ls'", text ? text : L"");
     return NULL;
   }
   Search search = {NULL, (int)id};
@@ -309,7 +246,6 @@ typedef struct {
   const wchar_t* className;
   BOOL anyOwner, hidden;
   HWND owner, not;
-  DWORD pid;
   HWND found[256];
   int count;
 } Filter;
@@ -323,9 +259,6 @@ static BOOL CALLBACK collect(HWND window, LPARAM context) {
   if (filter->className != NULL && (!GetClassNameW(window, text, 1024) || wcscmp(text, filter->className) != 0)) {
     return TRUE;
   }
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (filter->pid != 0 && process != filter->pid) return TRUE;
   if (filter->caption != NULL) {
     InternalGetWindowText(window, text, 1024);
     if (wcscmp(text, filter->caption) != 0) return TRUE;
@@ -363,7 +296,6 @@ static BOOL filterArguments(Line* line, Filter* filter, DWORD* timeout) {
     if (wcscmp(option, L"timeout") == 0) *timeout = (DWORD)parsed;
     else if (wcscmp(option, L"owner") == 0) filter->anyOwner = FALSE, filter->owner = (HWND)(ULONG_PTR)parsed;
     else if (wcscmp(option, L"not") == 0) filter->not = (HWND)(ULONG_PTR)parsed;
-    else if (wcscmp(option, L"pid") == 0) filter->pid = (DWORD)parsed;
     else if (wcscmp(option, L"hidden") == 0) filter->hidden = parsed != 0;
     else {
       fail(L"unknown option '%ls'", option);
@@ -402,7 +334,7 @@ static void doFind(Line* line, BOOL wait) {
     if (filter.count > 0) {
       put("{\"ok\":true,");
       putWindowFields(filter.found[0], FALSE);
-      putf(",\"matches\":%d}", filter.count);
+      put("}");
       return;
     }
     if (GetTickCount64() >= deadline) break;
@@ -436,10 +368,7 @@ static void doList(Line* line) {
   if (window == NULL) return;
   put("{\"ok\":true,\"window\":{");
   putWindowFields(window, FALSE);
-  put("},\"focus\":");
-  HWND focus = focusOf(window);
-  putHandle(focus);
-  putf(",\"focus_id\":%d,\"controls\":[", focus ? GetDlgCtrlID(focus) : 0);
+  put("},\"controls\":[");
   int count = 0;
   EnumChildWindows(window, putChild, (LPARAM)&count);
   put("]}");
@@ -450,7 +379,7 @@ static void doGet(Line* line) {
   if (control == NULL) return;
   put("{\"ok\":true,");
   putWindowFields(control, TRUE);
-  putf(",\"focus\":%s}", focusOf(control) == control ? "true" : "false");
+  put("}");
 }
 
 typedef struct {
@@ -523,11 +452,9 @@ static const struct {
   const wchar_t* name;
   UINT key;
 } KEYS[] = {
-    {L"RETURN", VK_RETURN}, {L"ENTER", VK_RETURN}, {L"TAB", VK_TAB},       {L"ESCAPE", VK_ESCAPE},
-    {L"BACK", VK_BACK},     {L"SPACE", VK_SPACE},  {L"DELETE", VK_DELETE}, {L"UP", VK_UP},
-    {L"DOWN", VK_DOWN},     {L"LEFT", VK_LEFT},    {L"RIGHT", VK_RIGHT},   {L"HOME", VK_HOME},
-    {L"END", VK_END},       {L"PRIOR", VK_PRIOR},  {L"NEXT", VK_NEXT},     {L"F1", VK_F1},
-    {L"F10", VK_F10},       {L"APPS", VK_APPS},
+    {L"RETURN", VK_RETURN}, {L"TAB", VK_TAB},   {L"ESCAPE", VK_ESCAPE}, {L"BACK", VK_BACK}, {L"SPACE", VK_SPACE},
+    {L"UP", VK_UP},         {L"DOWN", VK_DOWN}, {L"LEFT", VK_LEFT},     {L"RIGHT", VK_RIGHT}, {L"HOME", VK_HOME},
+    {L"END", VK_END},
 };
 
 static void doKey(Line* line) {

@@ -1,18 +1,8 @@
-"""Drives the Windows program's windows under Xvfb and Wine, for the GUI tests.
+"""Drives the Windows program's windows under Xvfb and Wine, for the GUI tests (see README.md).
 
-    with WineSession("msgx") as wine:
-        run = wine.launch_orvinta("MSGX Hello")
-        box = wine.find("Orvinta", cls="#32770")
-        assert box.msgbox()["text"] == "Hello"
-        wine.screenshot("msgx-hello")
-        box.click(1)
-        assert run.wait() == 1
-
-A session owns a private X display (Xvfb), a private Wine prefix under build/gui/ (made afresh,
-as the end-to-end runner makes its own), and one gui-driver.exe process (gui_driver.c) that
-answers commands with JSON lines. Leaving the `with` block, normally or by an exception or
-SIGTERM, ends the programs started, the driver, the prefix's wineserver and Xvfb. Every wait
-has a timeout; a missing window raises DriverError with what the driver saw instead.
+A session owns a private X display, a fresh Wine prefix under build/gui/ and one gui-driver.exe
+(gui_driver.c) that answers commands with JSON lines. Leaving the `with` block, also by an
+exception or SIGTERM, ends everything it started. Every wait has a timeout.
 """
 
 import fcntl
@@ -60,7 +50,7 @@ class DriverError(HarnessError):
         super().__init__(f"{command!r}: {answer.get('error')}{extra}")
 
 
-def wait_until(predicate, timeout=10, what="the condition", interval=0.1):
+def wait_until(predicate, what="the condition", timeout=20, interval=0.1):
     """Polls `predicate` until it returns a true value, which is returned; raises after
     `timeout` seconds."""
     deadline = time.monotonic() + timeout
@@ -98,7 +88,7 @@ def driver_text(text):
     return "".join(out)
 
 
-def build_windows_program(source, output, gui=False):
+def build_windows_program(source, output):
     """Builds a one-file Windows program with mingw-w64 into build/gui/ when it is missing or
     older than its source, as the end-to-end runner builds its launcher."""
     source, output = Path(source), BUILD / output
@@ -106,8 +96,6 @@ def build_windows_program(source, output, gui=False):
         return output
     BUILD.mkdir(parents=True, exist_ok=True)
     command = ["x86_64-w64-mingw32-gcc", "-municode", "-O2", "-s", "-Wall", "-o", str(output), str(source)]
-    if gui:
-        command.insert(3, "-mwindows")
     try:
         built = subprocess.run(command, capture_output=True, text=True, timeout=120)
     except (OSError, subprocess.TimeoutExpired) as error:
@@ -120,8 +108,7 @@ def build_windows_program(source, output, gui=False):
 # ---------------------------------------------------------------------------------------------
 
 class Window:
-    """A top-level window as the driver found it; controls are named by id, "-" (the window
-    itself) or "focus" (the focused control of the window's thread)."""
+    """A top-level window as the driver found it; controls are named by id or "-" (the window)."""
 
     def __init__(self, session, answer):
         self.session, self.info, self.hwnd = session, answer, answer["hwnd"]
@@ -133,7 +120,7 @@ class Window:
         return self.session.ask(words[0], self.hwnd, *words[1:], text=text, timeout=timeout)
 
     def list(self):
-        """{"window": {...}, "focus": hwnd, "focus_id": id, "controls": [{...}, ...]}"""
+        """{"window": {...}, "controls": [{...}, ...]}"""
         return self.ask("list")
 
     def controls(self):
@@ -191,9 +178,6 @@ class Launched:
             self.kill()
             raise HarnessError(f"the program was still running after {timeout or self.timeout} s")
 
-    def running(self):
-        return self.process.poll() is None
-
     def kill(self):
         if self.process.poll() is None:
             try:
@@ -206,10 +190,6 @@ class Launched:
         """ORVINTA_LOG's text, for a run of orvinta.exe."""
         path = self.folder / "log"
         return path.read_bytes().decode("utf-8", errors="replace") if path.exists() else None
-
-    def stderr(self):
-        path = self.folder / "stderr"
-        return path.read_bytes().decode("utf-8", errors="replace") if path.exists() else ""
 
 
 class WineSession:

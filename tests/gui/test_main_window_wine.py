@@ -11,19 +11,9 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gui_harness import Window, WineSession, run_tests  # noqa: E402
+from gui_harness import Window, WineSession, run_tests, wait_until  # noqa: E402
 
 ENTRY = "\r\n     {:08X} "
-
-
-def wait_until(predicate, what, timeout=20):
-    import time
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if predicate():
-            return
-        time.sleep(0.1)
-    raise AssertionError(f"{what} did not happen within {timeout} s")
 
 
 def ink_height(wine, control, name):

@@ -1,5 +1,5 @@
-// DLGX's argument read into a form, and a confirmed form read back: the cases the windows can't
-// show cheaply (every item kind's edge, the caps), and the tick rules the host's faces share.
+// A confirmed form read back into the mask and the variables, and the tick rules the host's faces
+// share. How the items become controls is shown by the dialogs end-to-end cases.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,52 +12,17 @@
 namespace orvinta::test {
 namespace {
 
-using platform::ControlKind;
-
-// The form as one line: "title|k1:text|k2:text..." with each kind as a letter (l, c, r, g for a
-// radio button starting a group, e) and "+" for a control asked to start ticked.
-std::u16string Described(std::u16string argument, bool* hideCancel = nullptr) {
+platform::Form Describe(std::u16string argument) {
   for (char16_t& unit : argument) unit = unit == u',' ? engine::kArgumentSeparator : unit;
   platform::Form form;
   dialogs::DescribeForm(argument.data(), form);
-  if (hideCancel != nullptr) *hideCancel = form.hideCancel;
-  std::u16string line = form.title != nullptr ? form.title : u"(none)";
-  for (int n = 0; n < form.count; ++n) {
-    const platform::FormControl& control = form.controls[n];
-    EXPECT_EQ(control.id, 4531 + n);
-    const char16_t* kinds = u"lcre";
-    char16_t kind = control.startsGroup ? u'g' : kinds[static_cast<int>(control.kind)];
-    line += std::u16string(u"|") + kind + (control.ticked ? u"+" : u"") + u":" + control.text;
-  }
-  return line;
+  return form;
 }
 
-TEST(FormDescription, ItemsBecomeControlsByTheirFirstCharacter) {
-  const std::pair<std::u16string, std::u16string> cases[] = {
-      {u"Title", u"Title"},
-      {u"A,B,C", u"C"},  // every plain item before the first control is a title; the last wins
-      {u"A,B,$L", u"B|l:L"},
-      {u"Pick,$Choose:,[1]Alpha,[0]Beta", u"Pick|l:Choose:|c+:Alpha|c:Beta"},
-      {u"Setup,{1}One,<0>Two,{0}Three,<1>Four", u"Setup|g+:One|r:Two|g:Three|r+:Four"},
-      {u"[x]Text,[1,[0x10]Hex,[2]a]b", u"(none)|c:Text|c+:|c+:Hex|c+:a]b"},  // the number stops at the bracket
-      {u"<1}x>y,{1>z}w", u"(none)|r+:y|g+:w"},  // only the item's own closing bracket counts
-      {u"$,edit,%,$", u"(none)|l:|e:edit|e:%|l:"},
-  };
-  for (const auto& [argument, expected] : cases) {
-    EXPECT_EQ(Described(argument), expected) << std::string(argument.begin(), argument.end());
-  }
-  EXPECT_EQ(Described(u""), u"");  // "DLGX" alone: an empty caption, no controls
-  bool hidden = false;
-  EXPECT_EQ(Described(u"!Done?,[1]Reboot", &hidden), u"Done?|c+:Reboot");
-  EXPECT_TRUE(hidden);
-}
-
-TEST(FormDescription, StopsAtThirtyTwoControlsAndReadsBackBitsAndTexts) {
+TEST(FormReadBack, GivesTheTicksAsBitsAndTheEditTextsAsVariables) {
   std::u16string argument = u"Many,$label";
   for (int n = 1; n < 40; ++n) argument += n < 20 ? u",[0]c" : u",edit" + std::u16string(300, u'y');
-  for (char16_t& unit : argument) unit = unit == u',' ? engine::kArgumentSeparator : unit;
-  platform::Form form;
-  dialogs::DescribeForm(argument.data(), form);
+  platform::Form form = Describe(argument);
   ASSERT_EQ(form.count, 32);
   EXPECT_EQ(form.controls[31].id, 4562);
 
@@ -75,8 +40,7 @@ TEST(FormDescription, StopsAtThirtyTwoControlsAndReadsBackBitsAndTexts) {
 
   std::u16string last = u"[0]a";
   for (int n = 1; n < 32; ++n) last += u",[1]b";
-  for (char16_t& unit : last) unit = unit == u',' ? engine::kArgumentSeparator : unit;
-  dialogs::DescribeForm(last.data(), form);
+  form = Describe(last);
   platform::FormStates only31{};
   only31.ticked[31] = true;
   EXPECT_EQ(dialogs::ReadBackForm(form, only31), INT32_MIN);  // bit 31 makes the mask negative
@@ -85,10 +49,7 @@ TEST(FormDescription, StopsAtThirtyTwoControlsAndReadsBackBitsAndTexts) {
 TEST(FormRules, TicksFollowTheButtonsCalls) {
   // Setup: a check box, then two groups. CheckRadioButton(first, own, own) clears every button
   // from the group's first id up to its own, check boxes within that range included.
-  std::u16string argument = u"[1]box,{1}One,<1>Two,[1]inner,<0>Three,{0}Four,<1>Five";
-  for (char16_t& unit : argument) unit = unit == u',' ? engine::kArgumentSeparator : unit;
-  platform::Form form;
-  dialogs::DescribeForm(argument.data(), form);
+  platform::Form form = Describe(u"[1]box,{1}One,<1>Two,[1]inner,<0>Three,{0}Four,<1>Five");
   bool ticked[platform::kFormControlLimit] = {};
   platform::InitialTicks(form, ticked);
   const bool initial[] = {true, false, true, true, false, false, true};

@@ -2,7 +2,6 @@
 // carries it (its anchors, links and declared character set).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "base/utf8.h"
@@ -69,22 +68,6 @@ TEST(HelpPage, HasItsSectionsAndAnAnchorPerKeyword) {
   EXPECT_EQ(anchors.size(), 36u);
   EXPECT_GE(text.links.size(), 9u + 26u + 9u);  // contents, index, and a way back per section
   for (const pf::HelpLink& link : text.links) EXPECT_TRUE(anchors.count(link.target)) << base::Utf16ToUtf8(link.target);
-}
-
-// HELP shows an empty page when the resource is missing, and still answers 0 as after OK.
-class NoHelpPage final : public ForwardingProcesses {
- public:
-  bool FindResourceData(std::u16string_view, uint32_t, pf::ResourceBytes*) override { return false; }
-};
-
-TEST(HelpPage, AMissingPageShowsNothingAndEndsWithZero) {
-  NoHelpPage missing;
-  std::fflush(stdout);
-  testing::internal::CaptureStdout();
-  int32_t result = pf::ShowHelp();
-  std::string shown = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(shown, "");
 }
 
 }  // namespace
