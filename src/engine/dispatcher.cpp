@@ -1,5 +1,8 @@
 #include "engine/dispatcher.h"
 
+#include <array>
+#include <bit>
+
 #include "base/text.h"
 #include "engine/script_commands.h"
 #include "platform/constants.h"
@@ -13,28 +16,37 @@ constexpr int kCommandCount = 26;
 int32_t NotBuilt(char16_t*, char16_t*, ScriptContext&) { return win::AsResult(win::kENotImpl); }
 
 // The fixed order: the first match wins, and keyword-less lines name their opener by keyword.
-CommandEntry g_table[kCommandCount] = {
-    {u"LOAD", HandleLoad}, {u"BATC", HandleBatc}, {u"IFEX", HandleIfex}, {u"ELSE", HandleElse},
-    {u"CALL", HandleCall}, {u"GOTO", HandleGoto}, {u"PROC", HandleProc}, {u"ENDP", HandleEndp},
-    {u"PLAY", NotBuilt},   {u"BEEP", NotBuilt},   {u"MSGX", NotBuilt},   {u"DLGX", NotBuilt},
-    {u"LINK", NotBuilt},   {u"FILE", NotBuilt},   {u"REGX", NotBuilt},   {u"TGZX", NotBuilt},
-    {u"SEND", NotBuilt},   {u"WAIT", NotBuilt},   {u"KILL", NotBuilt},   {u"SHUT", NotBuilt},
-    {u"EXEC", NotBuilt},   {u"CDLL", NotBuilt},   {u"EVAL", HandleEval}, {u"ASOC", NotBuilt},
-    {u"OVUI", NotBuilt},   {u"HELP", NotBuilt},
+constexpr char16_t kKeywords[kCommandCount][5] = {
+    u"LOAD", u"BATC", u"IFEX", u"ELSE", u"CALL", u"GOTO", u"PROC", u"ENDP", u"PLAY", u"BEEP", u"MSGX", u"DLGX", u"LINK",
+    u"FILE", u"REGX", u"TGZX", u"SEND", u"WAIT", u"KILL", u"SHUT", u"EXEC", u"CDLL", u"EVAL", u"ASOC", u"OVUI", u"HELP",
+};
+CommandHandler g_handlers[kCommandCount] = {
+    HandleLoad, HandleBatc, HandleIfex, HandleElse, HandleCall, HandleGoto, HandleProc, HandleEndp, NotBuilt,
+    NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,
+    NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   HandleEval, NotBuilt,   NotBuilt,   NotBuilt,
 };
 
-CommandEntry* Slot(const char16_t* keyword) {
-  for (CommandEntry& entry : g_table) {
-    if (base::CommonPrefixLength(entry.keyword, keyword) == 4 && keyword[4] == 0) return &entry;
+// For each first letter, the entries whose keyword starts with it, one bit each in table order:
+// every command is dispatched, so it is compared with these few instead of the whole table.
+constexpr std::array<uint32_t, 26> kByFirstLetter = [] {
+  std::array<uint32_t, 26> bits{};
+  for (int i = 0; i < kCommandCount; ++i) bits[kKeywords[i][0] - u'A'] |= uint32_t{1} << i;
+  return bits;
+}();
+
+// The slot of a keyword (four units and a zero), or -1.
+int Slot(const char16_t* keyword) {
+  for (int i = 0; i < kCommandCount; ++i) {
+    if (base::CommonPrefixLength(kKeywords[i], keyword) == 4 && keyword[4] == 0) return i;
   }
-  return nullptr;
+  return -1;
 }
 
 // What opens a text without a keyword: EXEC when it names ".exe", CDLL when it names ".dll",
 // LOAD otherwise (matched under the differ-by-32 rule).
 CommandHandler OpenerFor(const char16_t* text) {
-  if (base::FindNoCase(text, u".exe") != nullptr) return Slot(u"EXEC")->handler;
-  if (base::FindNoCase(text, u".dll") != nullptr) return Slot(u"CDLL")->handler;
+  if (base::FindNoCase(text, u".exe") != nullptr) return g_handlers[Slot(u"EXEC")];
+  if (base::FindNoCase(text, u".dll") != nullptr) return g_handlers[Slot(u"CDLL")];
   return HandleLoad;
 }
 
@@ -43,9 +55,9 @@ CommandHandler OpenerFor(const char16_t* text) {
 bool InstallCommands(CommandEntries entries) {
   bool all = true;
   for (const CommandEntry& entry : entries) {
-    CommandEntry* slot = Slot(entry.keyword);
-    if (slot != nullptr) slot->handler = entry.handler;
-    all = all && slot != nullptr;
+    int slot = Slot(entry.keyword);
+    if (slot >= 0) g_handlers[slot] = entry.handler;
+    all = all && slot >= 0;
   }
   return all;
 }
@@ -61,12 +73,15 @@ char16_t* CutAtSeparator(char16_t* text) {
 }
 
 int32_t DispatchCommand(char16_t* command, ScriptContext& context) {
-  for (const CommandEntry& entry : g_table) {
-    // The first unit rules out most entries before the full comparison.
-    if (command[0] != entry.keyword[0] || base::CommonPrefixLength(command, entry.keyword) < 4) continue;
+  const unsigned letter = static_cast<unsigned>(command[0]) - u'A';
+  // A unit that differs stops the comparison before the text's terminator is passed.
+  for (uint32_t bits = letter < 26 ? kByFirstLetter[letter] : 0; bits != 0; bits &= bits - 1) {
+    const int i = std::countr_zero(bits);
+    const char16_t* keyword = kKeywords[i];
+    if (command[1] != keyword[1] || command[2] != keyword[2] || command[3] != keyword[3]) continue;
     char16_t* argument = command + 4;
     while (base::IsBlankOrTab(*argument)) ++argument;
-    return entry.handler(command, argument, context);
+    return g_handlers[i](command, argument, context);
   }
   // No keyword: the whole text is a thing to open.
   return OpenerFor(command)(command, command, context);
