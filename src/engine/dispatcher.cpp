@@ -1,7 +1,7 @@
 #include "engine/dispatcher.h"
 
 #include <array>
-#include <bit>
+#include <cstdint>
 
 #include "base/text.h"
 #include "engine/script_commands.h"
@@ -26,12 +26,16 @@ CommandHandler g_handlers[kCommandCount] = {
     NotBuilt,   NotBuilt,   NotBuilt,   NotBuilt,   HandleEval, NotBuilt,   NotBuilt,   NotBuilt,
 };
 
-// For each first letter, the entries whose keyword starts with it, one bit each in table order:
-// every command is dispatched, so it is compared with these few instead of the whole table.
-constexpr std::array<uint32_t, 26> kByFirstLetter = [] {
-  std::array<uint32_t, 26> bits{};
-  for (int i = 0; i < kCommandCount; ++i) bits[kKeywords[i][0] - u'A'] |= uint32_t{1} << i;
-  return bits;
+// The entry (plus one; zero for none) of the keyword that starts with each pair of capital
+// letters: no two keywords share their first two, so a command is compared with one entry at most.
+constexpr std::array<uint8_t, 26 * 26> kByFirstTwo = [] {
+  std::array<uint8_t, 26 * 26> entries{};
+  for (int i = 0; i < kCommandCount; ++i) {
+    uint8_t& entry = entries[(kKeywords[i][0] - u'A') * 26 + (kKeywords[i][1] - u'A')];
+    if (entry != 0) throw "two keywords begin alike";  // stops the build
+    entry = static_cast<uint8_t>(i + 1);
+  }
+  return entries;
 }();
 
 // The slot of a keyword (four units and a zero), or -1.
@@ -73,15 +77,15 @@ char16_t* CutAtSeparator(char16_t* text) {
 }
 
 int32_t DispatchCommand(char16_t* command, ScriptContext& context) {
-  const unsigned letter = static_cast<unsigned>(command[0]) - u'A';
-  // A unit that differs stops the comparison before the text's terminator is passed.
-  for (uint32_t bits = letter < 26 ? kByFirstLetter[letter] : 0; bits != 0; bits &= bits - 1) {
-    const int i = std::countr_zero(bits);
-    const char16_t* keyword = kKeywords[i];
-    if (command[1] != keyword[1] || command[2] != keyword[2] || command[3] != keyword[3]) continue;
+  // Each unit is looked at only when the one before it is a capital letter: nothing past the
+  // text's terminator is read.
+  const unsigned first = static_cast<unsigned>(command[0]) - u'A';
+  const unsigned second = first < 26 ? static_cast<unsigned>(command[1]) - u'A' : 26;
+  const int entry = second < 26 ? kByFirstTwo[first * 26 + second] - 1 : -1;
+  if (entry >= 0 && command[2] == kKeywords[entry][2] && command[3] == kKeywords[entry][3]) {
     char16_t* argument = command + 4;
     while (base::IsBlankOrTab(*argument)) ++argument;
-    return g_handlers[i](command, argument, context);
+    return g_handlers[entry](command, argument, context);
   }
   // No keyword: the whole text is a thing to open.
   return OpenerFor(command)(command, command, context);
