@@ -18,9 +18,9 @@ TEST(KeywordLookup, AKeywordWithOneUnitOffIsAThingToOpen) {
     for (size_t unit = 0; unit < 4; ++unit) {
       std::u16string near(keyword);
       near[unit] = static_cast<char16_t>(near[unit] + 32);  // lower case: no keyword has it
-      ExpectRun(near + u" 1", {.result = kNotFound, .calls = Calls{}});
+      ExpectRun(near + u" 1", {.result = kNotFound});
     }
-    ExpectRun(keyword.substr(0, 3), {.result = kNotFound, .calls = Calls{}});
+    ExpectRun(keyword.substr(0, 3), {.result = kNotFound});
   }
 }
 
