@@ -61,8 +61,15 @@ void LogCommandLine(const char16_t* command) {
 
 void LogResultEntry(int32_t result) {
   if (!AnyoneListens()) return;
-  char16_t entry[kResultEntryUnits];
-  size_t length = BuildResultEntry(result, entry);
+  // Scripts mostly repeat one result (0), and its system text doesn't change while the program
+  // runs, so the last entry built is kept and handed out again.
+  static char16_t entry[kResultEntryUnits];
+  static size_t length = 0;
+  static int32_t built = 0;
+  if (length == 0 || result != built) {
+    length = BuildResultEntry(result, entry);
+    built = result;
+  }
   Append(std::u16string_view(entry, length));
 }
 

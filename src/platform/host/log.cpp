@@ -1,5 +1,8 @@
 #include "platform/log.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -80,6 +83,31 @@ void CatchEndingSignals() {
   }
 }
 
+// Writes each unit's low byte and answers all the units or'ed together (>= 0x80: not ASCII, and
+// then the bytes written from the first such unit on mean nothing). Eight units at a time where
+// the processor has SSE2: log entries are short, and a unit at a time was most of the log's cost.
+char16_t NarrowUnits(char* to, const char16_t* from, size_t count) {
+  size_t k = 0;
+  char16_t units = 0;
+#if defined(__SSE2__)
+  __m128i any = _mm_setzero_si128();
+  for (; k + 8 <= count; k += 8) {
+    const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k));
+    any = _mm_or_si128(any, eight);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(to + k), _mm_packus_epi16(eight, eight));
+  }
+  any = _mm_or_si128(any, _mm_srli_si128(any, 8));
+  any = _mm_or_si128(any, _mm_srli_si128(any, 4));
+  any = _mm_or_si128(any, _mm_srli_si128(any, 2));
+  units = static_cast<char16_t>(_mm_cvtsi128_si32(any));
+#endif
+  for (; k < count; ++k) {
+    to[k] = static_cast<char>(from[k]);
+    units |= from[k];
+  }
+  return units;
+}
+
 class HostLog final : public Log {
  public:
   HostLog() {
@@ -115,14 +143,14 @@ class HostLog final : public Log {
         return;
       }
     }
-    // ASCII, which log entries mostly are, goes straight in; the rest through the codec.
-    char16_t units = 0;
-    for (char16_t c : text) units |= c;
-    size_t i = 0;
-    if (units < 0x80) {
-      for (; i < text.size(); ++i) pending_[size_ + i] = static_cast<char>(text[i]);
-    } else {
-      for (; text[i] < 0x80; ++i) pending_[size_ + i] = static_cast<char>(text[i]);
+    // ASCII, which log entries mostly are, goes straight in (narrowed and checked in one pass,
+    // which the compiler vectorises); text with anything else goes from its first such unit
+    // through the codec, over what the narrowing wrote.
+    const char16_t units = NarrowUnits(pending_ + size_, text.data(), text.size());
+    size_t i = text.size();
+    if (units >= 0x80) {
+      for (i = 0; text[i] < 0x80; ++i) {
+      }
     }
     size_ += i;
     if (i < text.size()) {
