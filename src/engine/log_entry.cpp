@@ -61,14 +61,16 @@ void LogCommandLine(const char16_t* command) {
 
 void LogResultEntry(int32_t result) {
   if (!AnyoneListens()) return;
-  // Scripts mostly repeat one result (0), and its system text doesn't change while the program
-  // runs, so the last entry built is kept and handed out again.
+  // Scripts mostly repeat one result (0), and its system text doesn't change while the same
+  // text service runs, so the last entry built is kept and handed out again.
   static char16_t entry[kResultEntryUnits];
   static size_t length = 0;
   static int32_t built = 0;
-  if (length == 0 || result != built) {
+  static const platform::TextTime* builtBy = nullptr;
+  if (length == 0 || result != built || builtBy != platform::Get().text) {
     length = BuildResultEntry(result, entry);
     built = result;
+    builtBy = platform::Get().text;
   }
   Append(std::u16string_view(entry, length));
 }
