@@ -125,14 +125,7 @@ class HiveRegistry final : public HostRegistry {
     if (uint32_t error = Resolve(handle, target); error != 0) return error;
     HiveValue value;
     if (!hive_.FindValue(target.key, NameOf(name), &value)) return win::kErrorFileNotFound;
-    if (type != nullptr) *type = value.type;
-    if (size == nullptr) return win::kErrorSuccess;
-    uint32_t offered = *size;
-    *size = value.size;
-    if (data == nullptr) return win::kErrorSuccess;
-    if (offered < value.size) return win::kErrorMoreData;
-    if (value.size > 0) std::memcpy(data, value.data, value.size);
-    return win::kErrorSuccess;
+    return HandOut(value, type, data, size);
   }
 
   uint32_t RegDeleteValueW(KeyHandle handle, const char16_t* name) override {
@@ -193,6 +186,12 @@ class HiveRegistry final : public HostRegistry {
     if (at == Hive::kNoValue) return win::kErrorNoMoreItems;
     HiveValue value = hive_.Value(at);
     if (uint32_t error = CopyName(value.name, name, nameUnits); error != 0) return error;
+    return HandOut(value, type, data, size);
+  }
+
+  // A value's type, size and bytes as the query calls hand them out: the size alone when there
+  // is no buffer, ERROR_MORE_DATA when the buffer is too small.
+  static uint32_t HandOut(const HiveValue& value, uint32_t* type, void* data, uint32_t* size) {
     if (type != nullptr) *type = value.type;
     if (size == nullptr) return win::kErrorSuccess;
     uint32_t offered = *size;
