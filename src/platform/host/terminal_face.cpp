@@ -56,6 +56,7 @@ void UseTerminalLocale() {
 }
 
 bool Begin(std::string* why) {
+  FlushLog();  // before the box shows: whoever sees the box can read every entry before it
   UseTerminalLocale();
   if (!g_session.tried) {
     g_session.tried = true;
@@ -106,7 +107,6 @@ void End() {
 
 // A key, or false when the terminal is gone.
 bool ReadKey(wint_t* key, bool* special) {
-  FlushLog();  // the log is complete while a box waits for its answer
   for (int attempts = 0; attempts < 100; ++attempts) {
     const int kind = get_wch(key);
     if (kind != ERR) {
