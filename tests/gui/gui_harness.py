@@ -5,6 +5,7 @@ A session owns a private X display, a fresh Wine prefix under build/gui/ and one
 exception or SIGTERM, ends everything it started. Every wait has a timeout.
 """
 
+import contextlib
 import fcntl
 import json
 import os
@@ -25,6 +26,9 @@ ARTEFACTS = BUILD / "artefacts"
 ORVINTA = REPO / "build" / "win32" / "orvinta.exe"
 SCREEN = "800x600x24"
 LAUNCHER_SOURCE = REPO / "tests" / "e2e" / "wine_launch.c"
+WM_CLOSE, WM_KEYDOWN, WM_KEYUP, WM_COMMAND, BM_CLICK = 0x0010, 0x0100, 0x0101, 0x0111, 0x00F5
+# Keys by name: the virtual key and the scan code that the keyboard would send with it.
+KEYS = {"RETURN": (0x0D, 0x1C), "ESCAPE": (0x1B, 0x01), "TAB": (0x09, 0x0F), "UP": (0x26, 0x48), "DOWN": (0x28, 0x50)}
 
 # Chinese text needs a font with its glyphs: Wine links its user-interface faces to one the
 # machine has (fonts-wqy-microhei). Without a window manager Wine draws captions itself only
@@ -35,19 +39,11 @@ LINKED_FACES = ("Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Seri
 
 
 class HarnessError(Exception):
-    """The machinery itself failed: Xvfb, Wine, a build, a timeout of the harness."""
+    """The machinery failed (Xvfb, Wine, a build, the driver) or a wait ran out."""
 
 
-class DriverError(HarnessError):
-    """The driver answered {"ok": false}; .answer holds the whole answer."""
-
-    def __init__(self, command, answer):
-        self.answer = answer
-        extra = ""
-        if "visible" in answer:
-            extra = "; visible windows: " + (", ".join(
-                f"{w['class']} {w['text']!r} {w['hwnd']}" for w in answer["visible"]) or "none")
-        super().__init__(f"{command!r}: {answer.get('error')}{extra}")
+class Terminated(BaseException):
+    """SIGTERM (the overall timeout): no test may take it for a failure of its own and go on."""
 
 
 def wait_until(predicate, what="the condition", timeout=20, interval=0.1):
@@ -68,24 +64,10 @@ def windows_path(path):
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
-def driver_text(text):
-    """A text as the driver reads it at the end of a line: backslash escapes for the backslash,
-    line breaks, controls and lone surrogates; characters beyond the BMP as their two units."""
-    out = []
-    for char in text:
-        code = ord(char)
-        if char == "\\":
-            out.append("\\\\")
-        elif char in "\n\r\t":
-            out.append({"\n": "\\n", "\r": "\\r", "\t": "\\t"}[char])
-        elif code < 0x20 or code == 0x7F or 0xD800 <= code <= 0xDFFF:
-            out.append(f"\\u{code:04x}")
-        elif code > 0xFFFF:
-            code -= 0x10000
-            out.append(f"\\u{0xD800 + (code >> 10):04x}\\u{0xDC00 + (code & 0x3FF):04x}")
-        else:
-            out.append(char)
-    return "".join(out)
+def log_entries(text):
+    """A log's text as (command line, result) pairs, the argument separator shown as a comma."""
+    lines = [line for line in text.split("\r\n") if line]
+    return [(lines[i].replace("\x01", ","), lines[i + 1].split()[0]) for i in range(0, len(lines) - 1, 2)]
 
 
 def build_windows_program(source, output):
@@ -94,75 +76,100 @@ def build_windows_program(source, output):
     source, output = Path(source), BUILD / output
     if output.exists() and output.stat().st_mtime >= source.stat().st_mtime:
         return output
-    BUILD.mkdir(parents=True, exist_ok=True)
     command = ["x86_64-w64-mingw32-gcc", "-municode", "-O2", "-s", "-Wall", "-o", str(output), str(source)]
-    try:
-        built = subprocess.run(command, capture_output=True, text=True, timeout=120)
-    except (OSError, subprocess.TimeoutExpired) as error:
-        raise HarnessError(f"cannot build {output.name}: {error}")
+    built = subprocess.run(command, capture_output=True, text=True, timeout=120)
     if built.returncode != 0:
         raise HarnessError(f"cannot build {output.name}: {built.stderr.strip()[:500]}")
     return output
 
 
+def kill_group(process):
+    """Kills a process started in a session of its own, with all it started there."""
+    if process is not None and process.poll() is None:
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(process.pid, signal.SIGKILL)
+        process.wait()
+
+
 # ---------------------------------------------------------------------------------------------
 
 class Window:
-    """A top-level window as the driver found it; controls are named by id or "-" (the window)."""
+    """A top-level window as the driver listed it; controls are named by id or "-" (the window).
+    What is posted (click, key, close, command) answers at once: wait for its effect."""
 
-    def __init__(self, session, answer):
-        self.session, self.info, self.hwnd = session, answer, answer["hwnd"]
+    def __init__(self, session, info):
+        self.session, self.info, self.hwnd = session, info, info["hwnd"]
 
     def __repr__(self):
         return f"<{self.info.get('class')} {self.info.get('text')!r} {self.hwnd}>"
 
-    def ask(self, *words, text=None, timeout=None):
-        return self.session.ask(words[0], self.hwnd, *words[1:], text=text, timeout=timeout)
-
     def list(self):
         """{"window": {...}, "controls": [{...}, ...]}"""
-        return self.ask("list")
+        return self.session.ask("list", self.hwnd)
 
     def controls(self):
-        """The controls by id (the last one when ids repeat)."""
-        return {control["id"]: control for control in self.list()["controls"]}
+        """The controls by id (the first one when ids repeat)."""
+        return {control["id"]: control for control in reversed(self.list()["controls"])}
 
     def get(self, control):
-        return self.ask("get", control)
+        """A control by id, waited for: a window may show before its controls are all made."""
+        return wait_until(lambda: self.controls().get(control), f"control {control} of {self!r}", timeout=10)
 
     def text(self, control):
         return self.get(control)["text"]
 
+    def handle(self, control):
+        return self.hwnd if control == "-" else self.get(control)["hwnd"]
+
     def settext(self, control, text):
-        return self.ask("settext", control, text=text)
+        return self.session.ask("settext", self.handle(control), text=text)
 
     def type(self, control, text):
-        return self.ask("type", control, text=text)
+        return self.session.ask("type", self.handle(control), text=text)
 
-    def key(self, control, key, how="press"):
-        return self.ask("key", control, key, how)
+    def post(self, control, *messages):
+        """Posts messages at once, each as three numbers: message, wParam, lParam."""
+        return self.session.ask("post", self.handle(control), *messages)
+
+    def key(self, control, name, how="press"):
+        """Posts the key's WM_KEYDOWN and, unless `how` is "down", its WM_KEYUP."""
+        code, scan = KEYS[name]
+        up = [WM_KEYUP, code, scan << 16 | 0xC0000001] if how != "down" else []
+        self.post(control, WM_KEYDOWN, code, scan << 16 | 1, *up)
 
     def click(self, control):
-        return self.ask("click", control)
+        return self.post(control, BM_CLICK, 0, 0)
 
     def check(self, control, state=1):
-        return self.ask("check", control, state)
+        """Clicks a check box or radio button unless it shows `state`, then waits until it does."""
+        if self.get(control)["check"] != state:
+            self.click(control)
+        wait_until(lambda: self.get(control)["check"] == state, f"check state {state} of {control}")
 
     def command(self, command_id):
-        return self.ask("command", command_id)
+        return self.post("-", WM_COMMAND, command_id, 0)
 
     def close(self):
-        return self.ask("close")
+        return self.post("-", WM_CLOSE, 0, 0)
 
     def msgbox(self):
-        """{"caption": ..., "text": ..., "buttons": [{"id": 1, "text": "OK"}, ...]}"""
-        return self.ask("msgbox")
-
-    def gone(self, timeout=10):
-        return self.session.ask("gone", self.hwnd, int(timeout * 1000), timeout=timeout + 15)
+        """A message box as {"caption", "text", "buttons": [(id, text), ...]}."""
+        listing = self.list()
+        controls = listing["controls"]
+        return {"caption": listing["window"]["text"],
+                "text": "".join(c["text"] for c in controls if c["class"].lower() == "static"),
+                "buttons": [(c["id"], c["text"]) for c in controls if c["class"].lower() == "button"]}
 
     def exists(self):
-        return any(w["hwnd"] == self.hwnd for w in self.session.ask("windows", "hidden=1")["windows"])
+        return any(w["hwnd"] == self.hwnd for w in self.session.ask("windows")["windows"])
+
+    def gone(self, timeout=10):
+        wait_until(lambda: not self.exists(), f"the end of {self}", timeout)
+
+    def dismiss(self, button=1):
+        """Clicks the button and waits for the window to go."""
+        self.click(button)
+        self.gone()
 
 
 class Launched:
@@ -172,19 +179,7 @@ class Launched:
         self.process, self.folder, self.timeout = process, folder, timeout
 
     def wait(self, timeout=None):
-        try:
-            return self.process.wait(timeout=timeout if timeout is not None else self.timeout)
-        except subprocess.TimeoutExpired:
-            self.kill()
-            raise HarnessError(f"the program was still running after {timeout or self.timeout} s")
-
-    def kill(self):
-        if self.process.poll() is None:
-            try:
-                os.killpg(self.process.pid, signal.SIGKILL)
-            except ProcessLookupError:
-                pass
-            self.process.wait()
+        return self.process.wait(timeout=timeout or self.timeout)
 
     def log(self):
         """ORVINTA_LOG's text, for a run of orvinta.exe."""
@@ -195,16 +190,10 @@ class Launched:
 class WineSession:
     """Xvfb, a private Wine prefix and the driver; see the module's text."""
 
-    LOCK_WAIT = 300   # seconds to wait for another session to release the prefix
-    START_WAIT = 120  # seconds for wineboot
-
-    def __init__(self, name="gui", screen=SCREEN):
-        self.name, self.screen = name, screen
-        self.prefix = BUILD / "prefix"
-        self.runs = BUILD / "runs"
-        self.lock = self.xvfb = self.display = self.env = self.driver = None
+    def __init__(self):
+        self.prefix, self.runs = BUILD / "prefix", BUILD / "runs"
+        self.lock = self.xvfb = self.env = self.driver = None
         self.launched = []
-        self.driver_stderr = None
         self._pending = b""
 
     # -- starting and stopping ---------------------------------------------------------------
@@ -222,13 +211,9 @@ class WineSession:
         return False
 
     def start(self):
-        missing = [t for t in ("Xvfb", "wine", "wineboot", "wineserver", "import", "x86_64-w64-mingw32-gcc")
-                   if not shutil.which(t)]
-        if missing:
-            raise HarnessError(f"not installed: {' '.join(missing)} (run scripts/install-deps)")
-        BUILD.mkdir(parents=True, exist_ok=True)
-        ARTEFACTS.mkdir(exist_ok=True)
-        self._take_lock()
+        ARTEFACTS.mkdir(parents=True, exist_ok=True)
+        self.lock = open(BUILD / "lock", "w")
+        wait_until(self._take_lock, f"{BUILD / 'lock'} free (another GUI session)", timeout=300, interval=0.5)
         self.driver_exe = build_windows_program(HERE / "gui_driver.c", "gui-driver.exe")
         self.launcher = build_windows_program(LAUNCHER_SOURCE, "e2e-launch.exe")
         self._start_xvfb()
@@ -237,69 +222,59 @@ class WineSession:
         self.env.update(WINEPREFIX=str(self.prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
                         DISPLAY=f":{self.display}")
         self._make_prefix()
-        self._start_driver()
+        with open(BUILD / "driver.stderr", "wb") as errors:
+            self.driver = subprocess.Popen(["wine", str(self.driver_exe)], env=self.env, stdin=subprocess.PIPE,
+                                           stdout=subprocess.PIPE, stderr=errors, start_new_session=True)
+        self.ask("ping", timeout=60)
 
     def _take_lock(self):
-        self.lock = open(BUILD / "lock", "w")
-        deadline = time.monotonic() + self.LOCK_WAIT
-        while True:
-            try:
-                fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)  # one session owns the prefix
-                return
-            except BlockingIOError:
-                if time.monotonic() > deadline:
-                    raise HarnessError(f"another GUI session held {BUILD / 'lock'} for {self.LOCK_WAIT} s")
-                time.sleep(0.5)
+        try:
+            fcntl.flock(self.lock, fcntl.LOCK_EX | fcntl.LOCK_NB)  # one session owns the prefix
+            return True
+        except BlockingIOError:
+            return False
 
     def _start_xvfb(self):
-        """Xvfb on a display number it picks itself (-displayfd), so no two runs collide."""
+        """Xvfb on a display number it picks itself (-displayfd), so no two runs collide. It
+        stays in the test's process group, so that killing the group ends it too."""
         read_end, write_end = os.pipe()
-        self.xvfb_log = open(BUILD / "xvfb.log", "wb")
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                                      "-nolisten", "tcp"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
-                                     stdout=self.xvfb_log, stderr=subprocess.STDOUT, start_new_session=True)
+        with open(BUILD / "xvfb.log", "wb") as log:
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN,
+                                          "-nolisten", "tcp"], pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+                                         stdout=log, stderr=subprocess.STDOUT)
         os.close(write_end)
-        (BUILD / "xvfb.pid").write_text(f"{self.xvfb.pid}\n")  # for run-gui's last resort
-        number = b""
-        deadline = time.monotonic() + 15
-        try:
-            while not number.endswith(b"\n") and time.monotonic() < deadline:
-                ready, _, _ = select.select([read_end], [], [], 0.5)
-                if ready:
-                    chunk = os.read(read_end, 16)
-                    if not chunk:
-                        break
-                    number += chunk
-        finally:
-            os.close(read_end)
+        number = b""  # written in two pieces, the number and a line end: read both
+        while not number.endswith(b"\n") and select.select([read_end], [], [], 15)[0]:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
         if not number.strip().isdigit():
             raise HarnessError(f"Xvfb did not start: {(BUILD / 'xvfb.log').read_text(errors='replace')[-300:]}")
         self.display = int(number)
 
-    def quiet(self, command, timeout=60, env=None, cwd=None):
-        """(status, stderr) of a Wine command whose output goes to a file: Wine's server and
-        services inherit descriptors and would hold a pipe open long after."""
+    def quiet(self, *command, timeout=60, check=False):
+        """Runs a Wine command with its output in a file (Wine's server and services inherit
+        descriptors and would hold a pipe open long after); raises if `check` and it fails."""
         with tempfile.TemporaryFile() as errors:
-            try:
-                done = subprocess.run(command, env=env or self.env, cwd=cwd, stdin=subprocess.DEVNULL,
-                                      stdout=subprocess.DEVNULL, stderr=errors, timeout=timeout)
-            except subprocess.TimeoutExpired:
-                raise HarnessError(f"{' '.join(map(str, command))} did not finish within {timeout} s")
+            done = subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=errors, timeout=timeout)
             errors.seek(0)
-            return done.returncode, errors.read().decode(errors="replace")
+            if check and done.returncode != 0:
+                raise HarnessError(f"{' '.join(command)} exited with {done.returncode}: "
+                                   f"{errors.read().decode(errors='replace').strip()[-300:]}")
 
     def _make_prefix(self):
-        self.quiet(["wineserver", "-k"], timeout=30)
+        self.quiet("wineserver", "-k", timeout=30)
         shutil.rmtree(self.prefix, ignore_errors=True)
         shutil.rmtree(self.runs, ignore_errors=True)
         self.prefix.mkdir()
         self.runs.mkdir()
-        self.quiet(["wineserver", "-p"])  # one server for the session
+        self.quiet("wineserver", "-p")  # one server for the session
         # With the display set, so that Wine's desktop process draws on it: one started without
         # a display would leave every later window without a driver (MessageBoxW fails, 1400).
-        status, stderr = self.quiet(["wineboot", "-i"], timeout=self.START_WAIT)
-        if status != 0:
-            raise HarnessError(f"Wine cannot start: wineboot exited with {status}: {stderr.strip()[-300:]}")
+        self.quiet("wineboot", "-i", timeout=120, check=True)
         hexed = ",".join(f"{b:02x}" for b in (CJK_FONT_LINK + "\0\0").encode())
         lines = ["REGEDIT4", "",
                  r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink]"]
@@ -307,174 +282,99 @@ class WineSession:
         lines += ["", r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Managed"="N"', ""]
         settings = BUILD / "settings.reg"
         settings.write_text("\r\n".join(lines), newline="")
-        status, stderr = self.quiet(["wine", "regedit", "/S", windows_path(settings)])
-        if status != 0:
-            raise HarnessError(f"cannot import the prefix's settings: {stderr.strip()[-300:]}")
+        self.quiet("wine", "regedit", "/S", windows_path(settings), check=True)
         # Font links are read when a process starts; none of the prefix's own are left running.
-        self.quiet(["wineserver", "-k"], timeout=30)
-        self.quiet(["wineserver", "-w"], timeout=30)
-        self.quiet(["wineserver", "-p"])
-
-    def _start_driver(self):
-        self.driver_stderr = open(BUILD / "driver.stderr", "wb")
-        self.driver = subprocess.Popen(["wine", str(self.driver_exe)], env=self.env, stdin=subprocess.PIPE,
-                                       stdout=subprocess.PIPE, stderr=self.driver_stderr, start_new_session=True)
-        self.ask("ping", timeout=60)
+        self.quiet("wineserver", "-k", timeout=30)
+        self.quiet("wineserver", "-w", timeout=30)
+        self.quiet("wineserver", "-p")
 
     def stop(self):
         """Ends everything this session started; safe to call twice and after a failed start."""
-        for run in self.launched:
-            run.kill()
-        self.launched = []
-        if self.driver is not None:
-            try:
-                self.driver.stdin.write(b"quit\n")
-                self.driver.stdin.flush()
-                self.driver.wait(timeout=5)
-            except (OSError, subprocess.TimeoutExpired):
-                pass
-            if self.driver.poll() is None:
-                try:
-                    os.killpg(self.driver.pid, signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
-                self.driver.wait()
-            for stream in (self.driver.stdin, self.driver.stdout):
-                try:
-                    stream.close()
-                except OSError:
-                    pass
-            self.driver = None
+        for process in [run.process for run in self.launched] + [self.driver]:
+            kill_group(process)
+        self.launched, self.driver = [], None
         if self.env is not None:
-            for command in (["wineserver", "-k"], ["wineserver", "-w"]):
-                try:
-                    self.quiet(command, timeout=30)
-                except HarnessError:
-                    pass
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                self.quiet("wineserver", "-k", timeout=30)
+                self.quiet("wineserver", "-w", timeout=30)
             self.env = None
-        if self.xvfb is not None:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
-            self.xvfb = None
-            self.xvfb_log.close()
-            (BUILD / "xvfb.pid").unlink(missing_ok=True)
-        if self.driver_stderr is not None:
-            self.driver_stderr.close()
-            self.driver_stderr = None
+        if self.xvfb is not None:  # killing it twice does no harm, as closing the lock twice
+            self.xvfb.kill()
+            self.xvfb.wait()
         if self.lock is not None:
             self.lock.close()
-            self.lock = None
 
     # -- the driver --------------------------------------------------------------------------
 
-    def ask(self, command, *words, text=None, timeout=None, check=True):
-        """Sends one command line (words, then an optional free text) and returns the parsed
-        answer; raises DriverError when it says ok:false (unless check=False) and HarnessError
-        when no answer comes within `timeout` seconds (by default the command's own wait, taken
-        from a timeout=MS word, plus 15 s)."""
-        if self.driver is None or self.driver.poll() is not None:
-            raise HarnessError("the driver is not running")
-        parts = [command] + [str(w) for w in words]
+    def ask(self, command, *words, text=None, timeout=25):
+        """Sends one command line (words, then an optional text as its UTF-16 units in hex) and
+        returns the parsed answer; raises HarnessError when it says ok:false or when no answer
+        comes within `timeout` seconds."""
         if text is not None:
-            parts.append(driver_text(text))
-        line = " ".join(parts)
-        if timeout is None:
-            waits = [int(w[8:]) / 1000 for w in parts if w.startswith("timeout=") and w[8:].isdigit()]
-            timeout = (waits[0] if waits else 10) + 15
+            words += (text.encode("utf-16-be", errors="surrogatepass").hex(),)
+        line = " ".join([command, *map(str, words)])
         try:
-            self.driver.stdin.write(line.encode("utf-8", errors="surrogatepass") + b"\n")
+            self.driver.stdin.write(line.encode() + b"\n")
             self.driver.stdin.flush()
-        except OSError as error:
-            raise HarnessError(f"cannot write to the driver: {error}")
-        reply = self._read_line(timeout, line)
-        try:
-            answer = json.loads(reply)
-        except ValueError:
-            raise HarnessError(f"the driver answered {line!r} with no JSON: {reply[:300]!r}")
-        if check and not answer.get("ok"):
-            raise DriverError(line, answer)
+        except (OSError, AttributeError) as error:
+            raise HarnessError(f"cannot write to the driver: {error!r}")
+        deadline = time.monotonic() + timeout
+        while b"\n" not in self._pending:
+            ready, _, _ = select.select([self.driver.stdout], [], [], max(deadline - time.monotonic(), 0))
+            chunk = os.read(self.driver.stdout.fileno(), 65536) if ready else b""
+            if not chunk:
+                raise HarnessError(f"no answer from the driver to {line!r} (it ended, or {timeout} s passed)")
+            self._pending += chunk
+        reply, _, self._pending = self._pending.partition(b"\n")
+        answer = json.loads(reply)
+        if not answer.get("ok"):
+            raise HarnessError(f"the driver answered {line!r} with: {answer.get('error')}")
         return answer
 
-    def _read_line(self, timeout, command):
-        deadline = time.monotonic() + timeout
-        stream = self.driver.stdout.fileno()
-        while b"\n" not in self._pending:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise HarnessError(f"no answer from the driver to {command!r} within {timeout} s")
-            ready, _, _ = select.select([stream], [], [], left)
-            if ready:
-                chunk = os.read(stream, 65536)
-                if not chunk:
-                    raise HarnessError(f"the driver ended while answering {command!r}")
-                self._pending += chunk
-        line, _, self._pending = self._pending.partition(b"\n")
-        return line.decode("utf-8", errors="replace")
+    def windows(self, caption=None, cls=None, owner=None):
+        """The visible top-level windows with exactly this caption and class (any when None);
+        owner is a Window or 0 (unowned)."""
+        owner = f"0x{owner:X}" if isinstance(owner, int) else getattr(owner, "hwnd", None)
+        return [Window(self, w) for w in self.ask("windows")["windows"]
+                if w["visible"] and (caption is None or w["text"] == caption) and (cls is None or w["class"] == cls)
+                and (owner is None or w["owner"] == owner)]
 
-    def find(self, caption=None, cls=None, timeout=10, owner=None, not_=None, hidden=False):
-        """The first visible top-level window with exactly this caption (any when None) and
-        class; owner is a Window, a handle or 0 (unowned); not_ a Window to pass over."""
-        words = [f"timeout={int(timeout * 1000)}"]
-        if cls:
-            words.append(f"class={cls}")
-        if owner is not None:
-            words.append(f"owner={getattr(owner, 'hwnd', owner)}")
-        if not_ is not None:
-            words.append(f"not={getattr(not_, 'hwnd', not_)}")
-        if hidden:
-            words.append("hidden=1")
-        words.append("--")
-        return Window(self, self.ask("find", *words, text=caption or ""))
-
-    def windows(self, caption=None, cls=None):
-        words = [f"class={cls}"] if cls else []
-        return [Window(self, w) for w in self.ask("windows", *words, "--", text=caption or "")["windows"]]
+    def find(self, caption=None, cls=None, owner=None, timeout=10):
+        """Waits for the first of windows(...); a failure names the visible windows."""
+        try:
+            return wait_until(lambda: self.windows(caption, cls, owner), timeout=timeout)[0]
+        except HarnessError:
+            shown = ", ".join(map(repr, self.windows())) or "none"
+            raise HarnessError(f"no window {caption!r} of class {cls} within {timeout} s; visible: {shown}") from None
 
     # -- programs ----------------------------------------------------------------------------
 
-    def launch(self, program, command_line="", cwd=None, env=None, timeout=60, folder=None):
-        """Starts a Windows program with exactly `command_line` after its quoted path, through
-        the launcher, which kills it after `timeout` seconds. Does not wait."""
-        folder = Path(folder or tempfile.mkdtemp(prefix="run.", dir=self.runs))
-        folder.mkdir(parents=True, exist_ok=True)
-        (folder / "command-line").write_bytes(command_line.encode("utf-16-le", errors="surrogatepass"))
-        command = ["wine", str(self.launcher), windows_path(program), windows_path(folder / "command-line"),
-                   cwd or "C:\\", str(int(timeout * 1000))]
-        with open(folder / "stderr", "wb") as errors:
-            process = subprocess.Popen(command, env=dict(self.env, **(env or {})), stdin=subprocess.DEVNULL,
-                                       stdout=subprocess.DEVNULL, stderr=errors, start_new_session=True)
-        run = Launched(process, folder, timeout + 10)
-        self.launched.append(run)
-        return run
-
-    def launch_orvinta(self, script, name="orvinta", program=ORVINTA, env=None, timeout=60, root_files=None):
-        """Starts orvinta.exe with `script` as its whole command line, in a fresh device root
-        that is drive D: and the current folder, logging to the run folder's "log", with
-        device calls journaled ("journal") and never made; `root_files` maps relative paths to
-        bytes placed in the root first."""
-        program = Path(program)
-        if not program.is_file():
+    def launch_orvinta(self, script, program=ORVINTA, env=None, timeout=60, root_files=None):
+        """Starts orvinta.exe (or `program`) through the launcher with exactly `script` as its
+        command line after its quoted path; the launcher kills it after `timeout` seconds. It
+        runs in a fresh device root that is drive D: and the current folder, logging to the run
+        folder's "log", with device calls journaled ("journal") and never made; `root_files`
+        maps relative paths to bytes placed in the root first. Does not wait."""
+        if not Path(program).is_file():
             raise HarnessError(f"no Windows program at {program} (cmake --build --preset win32)")
-        folder = Path(tempfile.mkdtemp(prefix=name + ".", dir=self.runs))
-        root = folder / "root"
-        root.mkdir()
+        folder = Path(tempfile.mkdtemp(prefix="orvinta.", dir=self.runs))
+        (folder / "root").mkdir()
         for relative, data in (root_files or {}).items():
-            (root / relative).parent.mkdir(parents=True, exist_ok=True)
-            (root / relative).write_bytes(data)
+            (folder / "root" / relative).parent.mkdir(parents=True, exist_ok=True)
+            (folder / "root" / relative).write_bytes(data)
         drive = self.prefix / "dosdevices" / "d:"
-        if drive.is_symlink() or drive.exists():
-            drive.unlink()
-        drive.symlink_to(root)
-        variables = dict(ORVINTA_LOG=windows_path(folder / "log"), ORVINTA_JOURNAL=windows_path(folder / "journal"),
-                         ORVINTA_DEVICE_CALLS="journal-only", ORVINTA_HELPER_RECORD=windows_path(folder / "record"))
-        variables.update(env or {})
-        return self.launch(program, script, cwd="D:\\", env=variables, timeout=timeout, folder=folder)
-
-    # -- pictures ----------------------------------------------------------------------------
+        drive.unlink(missing_ok=True)
+        drive.symlink_to(folder / "root")
+        (folder / "command-line").write_bytes(script.encode("utf-16-le", errors="surrogatepass"))
+        command = ["wine", str(self.launcher), windows_path(program), windows_path(folder / "command-line"), "D:\\",
+                   str(int(timeout * 1000))]
+        env = dict(self.env, ORVINTA_LOG=windows_path(folder / "log"), ORVINTA_JOURNAL=windows_path(folder / "journal"),
+                   ORVINTA_DEVICE_CALLS="journal-only", **(env or {}))
+        with open(folder / "stderr", "wb") as errors:
+            process = subprocess.Popen(command, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=errors, start_new_session=True)
+        self.launched.append(Launched(process, folder, timeout + 10))
+        return self.launched[-1]
 
     def screenshot(self, name, window=None):
         """The display, or one window's rectangle on it, as build/gui/artefacts/<name>.png."""
@@ -483,30 +383,24 @@ class WineSession:
         if window is not None:
             left, top, right, bottom = window.list()["window"]["screen"]
             command += ["-crop", f"{right - left}x{bottom - top}+{max(left, 0)}+{max(top, 0)}", "+repage"]
-        try:
-            done = subprocess.run(command + [f"png:{path}"], capture_output=True, text=True, timeout=30)
-        except subprocess.TimeoutExpired:
-            raise HarnessError("the screenshot took longer than 30 s")
+        done = subprocess.run(command + [f"png:{path}"], capture_output=True, text=True, timeout=30)
         if done.returncode != 0:
             raise HarnessError(f"screenshot failed: {done.stderr.strip()[:300]}")
         return path
 
 
-# ---------------------------------------------------------------------------------------------
-# A small runner for the test files: `run_tests(globals())` at the end of a file.
-
 def run_tests(namespace):
     """Runs the file's test_* functions in order (or those named on the command line), printing
-    "PASS name (N.N s)" or "FAIL name: reason" with the traceback's end; exit status 1 when any
-    failed. SIGTERM becomes an exception, so a test's `with` blocks still tear down."""
+    "PASS file.name (N.N s)" or "FAIL file.name: reason" with the traceback's end; exit status 1
+    when any failed. SIGTERM becomes an exception that ends the file, so a test's `with` blocks
+    still tear down."""
     def terminated(signum, frame):
-        raise HarnessError("terminated (the overall timeout)")
+        raise Terminated("terminated (the overall timeout)")
     signal.signal(signal.SIGTERM, terminated)
-    wanted = sys.argv[1:]
-    file = Path(namespace.get("__file__", "tests")).stem
+    file = Path(namespace["__file__"]).stem
     failed = 0
     for name, function in list(namespace.items()):
-        if not name.startswith("test_") or not callable(function) or (wanted and name not in wanted):
+        if not name.startswith("test_") or (sys.argv[1:] and name not in sys.argv[1:]):
             continue
         started = time.monotonic()
         try:
@@ -515,6 +409,5 @@ def run_tests(namespace):
         except Exception as error:
             failed += 1
             print(f"FAIL {file}.{name}: {type(error).__name__}: {error}", flush=True)
-            lines = traceback.format_exc().rstrip().splitlines()
-            print("\n".join("    " + line for line in lines[-12:]), flush=True)
+            print("\n".join("    " + line for line in traceback.format_exc().rstrip().splitlines()[-12:]), flush=True)
     sys.exit(1 if failed else 0)

@@ -3,17 +3,20 @@
 typing and Execute with the log read back, the command box's 259 units, Clear log, the
 association item and its messages, Help with its OK, About's text, one window at a time (also
 across copies), and a script that goes on after the window closes. Screenshots of the three
-windows are kept."""
+windows are kept. The help window of a copy whose help page can't be found (its resource
+renamed in the copy) opens empty, with its OK button only, and closes with 0."""
 
 import re
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from gui_harness import Window, WineSession, run_tests, wait_until  # noqa: E402
+from gui_harness import ORVINTA, Window, WineSession, run_tests, wait_until  # noqa: E402
 
 ENTRY = "\r\n     {:08X} "
+VIEWER = 303  # the help window's page
 
 
 def ink_height(wine, control, name):
@@ -24,8 +27,18 @@ def ink_height(wine, control, name):
     return int(done.stdout)
 
 
+def renamed(data, name, new_name):
+    """The program file with a resource's name changed in its resource directory, where a name
+    is its length in UTF-16 units, then the units. Of the same length and the only named
+    resource of its type, the new name keeps the directory in order. (Wine's UpdateResourceW
+    leaves a resource in place when asked to remove it.)"""
+    old, new = (len(n).to_bytes(2, "little") + n.encode("utf-16-le") for n in (name, new_name))
+    assert len(name) == len(new_name) and data.count(old) == 1, f"{name} is not one resource name here"
+    return data.replace(old, new)
+
+
 def test_main_window():
-    with WineSession("mainwin") as wine:
+    with WineSession() as wine:
         run = wine.launch_orvinta("OVUI\r\nMSGX Done", root_files={"setup.ovs": b"EVAL x=3\r\n"})
         main = wine.find("Orvinta", timeout=60)
         controls = main.controls()
@@ -78,8 +91,7 @@ def test_main_window():
             main.command(403)
             box = wine.find("文件关联", owner=main, timeout=20)
             assert box.msgbox()["text"].startswith(text), box.msgbox()
-            box.click(1)
-            box.gone()
+            box.dismiss()
 
         # The Menu button opens the drop-down (its items can't be read from here).
         main.click(2)
@@ -91,27 +103,25 @@ def test_main_window():
         # Help: the page in its window, OK only; the window closes with 0.
         main.command(400)
         help_window = wine.find("Orvinta", owner=main, timeout=20)
-        wait_until(lambda: "【6. 命令】" in help_window.text(303), "the help page")
+        wait_until(lambda: "【6. 命令】" in help_window.text(VIEWER), "the help page")
         assert not help_window.get(2)["visible"] and help_window.get(1)["visible"]
         wine.screenshot("help-window", help_window)
         # Its links lead to their anchors: Enter on the contents' first entry.
         for _ in range(4):
-            help_window.key(303, "DOWN")
-        help_window.key(303, "RETURN")
+            help_window.key(VIEWER, "DOWN")
+        help_window.key(VIEWER, "RETURN")
         wine.screenshot("help-window-after-link", help_window)
         assert help_window.exists()
-        help_window.click(1)
-        help_window.gone()
+        help_window.dismiss()
 
         # About: the version, the build time, two lines of ours.
         main.command(401)
-        about = wine.find("Orvinta", owner=main, cls="#32770", not_=main, timeout=20)
+        about = wine.find("Orvinta", owner=main, cls="#32770", timeout=20)
         text = about.msgbox()["text"]
         assert re.match(r"1\.6\.360\.1060\r\n\r\n[A-Z][a-z]{2} [ \d]\d \d{4} \d\d:\d\d:\d\d\r\n\r\n.+\r\n\r\n.+$",
                         text), text
         wine.screenshot("about-box", about)
-        about.click(1)
-        about.gone()
+        about.dismiss()
 
         # Exit: the script goes on; its box has no owner and nothing more reaches the pane.
         main.command(402)
@@ -127,7 +137,7 @@ def test_main_window():
 def test_one_window_across_copies():
     """Any window captioned "Orvinta" counts: a second copy's OVUI while a DLGX form is open
     brings it forward and ends with 1; no main window opens."""
-    with WineSession("mainwin-copies") as wine:
+    with WineSession() as wine:
         first = wine.launch_orvinta("DLGX $文字")  # no title item: the form keeps "Orvinta"
         form = wine.find("Orvinta", timeout=60)
         second = wine.launch_orvinta("OVUI")
@@ -135,6 +145,21 @@ def test_one_window_across_copies():
         assert "OVUI" + ENTRY.format(1) in second.log()
         form.click(2)
         assert first.wait(30) == 255
+
+
+def test_help_window_without_its_page():
+    with WineSession() as wine:
+        copy = Path(tempfile.mkdtemp(prefix="helpless.", dir=wine.runs)) / "orvinta.exe"
+        copy.write_bytes(renamed(ORVINTA.read_bytes(), "HELP", "GONE"))
+        run = wine.launch_orvinta("HELP", program=copy)
+        window = wine.find("Orvinta", timeout=30)
+        viewer = window.get(VIEWER)
+        assert viewer["visible"] and viewer["text"] == "", viewer
+        assert window.get(1)["visible"] and not window.get(2)["visible"]
+        wine.screenshot("help-window-without-page", window)
+        window.dismiss()
+        assert run.wait(30) == 0
+        assert "HELP\r\n     00000000 " in run.log(), run.log()
 
 
 run_tests(globals())
