@@ -2,25 +2,18 @@
 // form confirmed with the ticks and texts the input's tail chooses: the form stays within its
 // 32 controls, numbered and grouped as made, with every text inside the argument; the mask has
 // bits only for check boxes and radio buttons; %0-%9 stay terminated texts of at most 259 units.
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "base/text.h"
 #include "dialogs/form_description.h"
 #include "engine/interpreter_state.h"
-#include "engine/script_context.h"
-#include "fuzz_registry.h"
+#include "sandbox.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace orvinta;
   using platform::ControlKind;
-  std::u16string argument = fuzzing::Utf16Of(data, size);
-  if (argument.size() > engine::kLineBufferUnits - 6) argument.resize(engine::kLineBufferUnits - 6);
-  auto buffer = std::make_unique<char16_t[]>(argument.size() + 1);
-  argument.copy(buffer.get(), argument.size());
-  buffer[argument.size()] = 0;
+  const std::u16string argument = fuzz::ArgumentOf(data, size);
+  auto buffer = fuzz::OwnBuffer(argument);
   const char16_t* const begin = buffer.get();
   const char16_t* const end = begin + argument.size();
 

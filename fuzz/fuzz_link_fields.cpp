@@ -3,18 +3,14 @@
 // The first byte picks the ANSI code page. A shortcut that is written must begin with the count
 // of its command and "#". Files go below a private root (the sandbox refuses host paths).
 #include "files/file_commands.h"
-#include "engine/script_context.h"
-#include "file_commands.h"
 #include "platform/file_primitives.h"
+#include "sandbox.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   namespace fz = orvinta::fuzz;
-  fz::FreshRoot("link");
+  fz::FreshRoot();
   fz::SelectCodePage(size > 0 ? data[0] : 0);
-  std::u16string argument = fz::Utf16Of(data + (size > 0), size - (size > 0), orvinta::engine::kLineBufferUnits - 6);
-  auto buffer = std::make_unique<char16_t[]>(argument.size() + 1);
-  argument.copy(buffer.get(), argument.size());
-  buffer[argument.size()] = 0;
+  auto buffer = fz::OwnBuffer(fz::ArgumentOf(data + (size > 0), size - (size > 0)));
   orvinta::engine::ScriptContext context{};
   if (orvinta::files::HandleLink(nullptr, buffer.get(), context) != 0) return 0;
   // Written: the path is the text before the first separator, which HandleLink cut there.

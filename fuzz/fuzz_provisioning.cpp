@@ -2,14 +2,10 @@
 // turning it into one parm value of every datatype instead): it must never crash, answer only
 // its documented results, leave the registry as it was on any fault, and answer queries only
 // on success. Both halves stay within the values' own decoders and the host's XML parser.
-#include <cstdlib>
-#include <string>
-
 #include "base/utf8.h"
-#include "fuzz_registry.h"
 #include "platform/config_manager.h"
-#include "platform/constants.h"
 #include "platform/provisioning_values.h"
+#include "sandbox.h"
 
 namespace {
 
@@ -59,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   std::u16string document = base::Utf8ToUtf16(bytes);
   document = document.substr(0, document.find(u'\0'));
-  fuzzing::FreshRegistry registry;
+  fuzz::FreshRegistry registry;
   std::u16string output;
   uint32_t result = platform::ProcessConfigXmlStandIn(document.c_str(), win::kCfgFlagProcess, &output);
   switch (result) {

@@ -1,6 +1,7 @@
 // Tokenises sample.ovs with the VS Code grammar through vscode-textmate (the engine VS Code
 // itself uses) and checks the scopes listed in checks.tsv; also checks that the extension's
-// manifest points at files that exist. Prints one line per check; exits 1 on any failure.
+// manifest points at files that exist. Prints one line per check ("ok" or "FAIL"); run-editors
+// counts them.
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { dirname, join } from 'node:path';
@@ -12,11 +13,7 @@ const extension = join(here, '..', '..', 'editors', 'vscode');
 const textmate = require('vscode-textmate');
 const oniguruma = require('vscode-oniguruma');
 
-let passed = 0;
-let failed = 0;
 function report(ok, what, detail = '') {
-  if (ok) passed++;
-  else failed++;
   console.log(`${ok ? 'ok  ' : 'FAIL'} textmate: ${what}${ok || !detail ? '' : ` (${detail})`}`);
 }
 
@@ -73,6 +70,3 @@ for (const row of readFileSync(join(here, 'checks.tsv'), 'utf8').split('\n')) {
     want.startsWith('!') ? scopes.some((s) => s.startsWith(want.slice(1))) : !scopes.includes(want));
   report(wrong.length === 0, what, `got ${scopes.join(' ')}`);
 }
-
-console.log(`textmate: ${passed} passed, ${failed} failed`);
-process.exit(failed === 0 ? 0 : 1);
