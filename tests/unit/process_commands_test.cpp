@@ -3,6 +3,7 @@
 // calls and KILL's name rule; these tests show the waits and the handles behind them.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 
@@ -104,6 +105,7 @@ TEST(Kill, AProgramBesideTheRootIsNotTheDevices) {
   ASSERT_EQ(Result(u"EXEC !" + program.u16string() + u",linger=30000"), 0);
   EXPECT_EQ(Result(u"KILL zqbeside"), 1);
   kill(static_cast<pid_t>(started.lastStarted), SIGKILL);
+  waitpid(static_cast<pid_t>(started.lastStarted), nullptr, 0);
   fs::remove_all(beside);
 }
 
