@@ -1,6 +1,7 @@
 // TGZX on archives made block by block: header fields, spoilt headers and compressed data, and a
-// disk that fills (the file that could not be written whole goes, the whole ones stay). Names
-// and archives cut inside a file are shown by the tgzx end-to-end cases.
+// disk that fills (the file that could not be written whole goes, the whole ones stay), and the
+// paths of names Windows reads as "..". Archives cut inside a file are shown by the tgzx
+// end-to-end cases.
 #include "files/tgzx.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,32 @@ TEST(Tgzx, BadHeadersOrCutOrSpoiltDataEndTheExtractionAndKeepWhatCameBefore) {
     Extracted done = Extract(c.archive);
     EXPECT_EQ(done.result, c.result) << c.what;
     EXPECT_EQ(done.files, c.files) << c.what;
+  }
+}
+
+// The host keeps "..." as a name where Windows reads it as "..", so this watches the paths TGZX
+// hands the file service, not only what lands.
+class RecordingFiles final : public ForwardingFiles {
+ public:
+  pf::FileHandle CreateFileW(const char16_t* p, uint32_t a, uint32_t s, uint32_t d, uint32_t f) override {
+    paths.push_back(p);
+    return inner.CreateFileW(p, a, s, d, f);
+  }
+  bool CreateDirectoryW(const char16_t* p) override {
+    paths.push_back(p);
+    return inner.CreateDirectoryW(p);
+  }
+  std::vector<std::u16string> paths;
+};
+
+TEST(Tgzx, ComponentsOfDotsAndBlanksNeverReachTheFileService) {
+  RecordingFiles files;
+  Extracted done = Extract(TarFile("ok/.../dots.txt", "d") + TarFile("ok/. ./blank.txt", "b") +
+                           TarFile("ok/fine.txt", "f") + EndOfArchive());
+  EXPECT_EQ(done.files, (Files{{"ok/", ""}, {"ok/fine.txt", "f"}}));
+  for (const std::u16string& path : files.paths) {
+    EXPECT_EQ(path.find(u"\\..."), std::u16string::npos) << Shown(path);
+    EXPECT_EQ(path.find(u"\\. ."), std::u16string::npos) << Shown(path);
   }
 }
 
