@@ -5,8 +5,7 @@
 // digits, a text in double quotes (printable ASCII as it is, any other code unit, '"' and '%'
 // as "%" and four hex digits), "null" for an absent text, an input buffer as "[" its bytes in
 // hex "]". StandInDevice answers as a platform without the device's own services does.
-// Together they make the host's device, the Windows program's test seam and the tests'
-// recording device.
+// Together they make the host's device and the Windows program's test seam.
 #pragma once
 #include <string>
 #include <string_view>

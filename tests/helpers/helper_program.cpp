@@ -5,15 +5,15 @@
 // ORVINTA_HELPER_LINGER); then appends "end". Its words are read the same way on both
 // platforms: all of the Windows command line (which EXEC hands over without the program's
 // name), or the arguments after the program's path on the host.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <time.h>
 #endif
 
 #include "platform/command_line_words.h"
@@ -39,17 +39,6 @@ void Record(const std::string& line) {
   }
 }
 
-void Linger(long milliseconds) {
-  if (milliseconds <= 0) return;
-#ifdef _WIN32
-  Sleep(static_cast<DWORD>(milliseconds));
-#else
-  timespec wait{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-  while (nanosleep(&wait, &wait) != 0) {
-  }
-#endif
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -70,7 +59,7 @@ int main(int argc, char** argv) {
     if (word.rfind("linger=", 0) == 0) linger = std::atol(word.c_str() + 7);
   }
   Record(line);
-  Linger(linger);
+  std::this_thread::sleep_for(std::chrono::milliseconds(linger));
   Record("end");
   return 0;
 }

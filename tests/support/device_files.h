@@ -102,58 +102,44 @@ class ScopedCodePage {
   ~ScopedCodePage() { platform::host::SelectAnsiCodePage(65001); }
 };
 
-namespace detail {
+// Counts one system call of the host's file services or hive file for the scope and makes it
+// fail with `error`: only its nth call from now (nth > 0), that call and every later one (nth < 0,
+// "from the -nth on"), or never (nth 0). The other calls go to `real`, by default the entry in
+// force before, which is put back afterwards. Example: SystemCallFault<&SystemCalls::open> f(3, ENOSPC);
 template <auto Slot>
-struct SlotOf;
-template <typename Pointer, Pointer platform::host::SystemCalls::*Slot>
-struct SlotOf<Slot> {
-  static Pointer& Entry() { return platform::host::Sys().*Slot; }
-  using Type = Pointer;
-};
+class SystemCallFault;
+template <typename R, typename... A, R (*platform::host::SystemCalls::*Slot)(A...)>
+class SystemCallFault<Slot> {
+  using Pointer = R (*)(A...);
 
-template <auto Slot, typename Pointer = typename SlotOf<Slot>::Type>
-struct Counted;
-template <auto Slot, typename R, typename... A>
-struct Counted<Slot, R (*)(A...)> {
-  static inline int calls = 0, failAt = 0, error = 0;
-  static inline R (*real)(A...) = nullptr;
+ public:
+  SystemCallFault(int nth, int error, Pointer real = nullptr) : previous_(Entry()) {
+    calls_ = 0;
+    failAt_ = nth;
+    error_ = error;
+    real_ = real != nullptr ? real : previous_;
+    Entry() = &Call;
+  }
+  ~SystemCallFault() { Entry() = previous_; }
+  SystemCallFault(const SystemCallFault&) = delete;
+  SystemCallFault& operator=(const SystemCallFault&) = delete;
+  int Calls() const { return calls_; }  // how often the call was made meanwhile
+
+ private:
+  static Pointer& Entry() { return platform::host::Sys().*Slot; }
   static R Call(A... args) {
-    if (++calls == failAt || (failAt < 0 && calls >= -failAt)) {
-      errno = error;
+    if (++calls_ == failAt_ || (failAt_ < 0 && calls_ >= -failAt_)) {
+      errno = error_;
       if constexpr (std::is_pointer_v<R>) {
         return nullptr;
       } else {
         return static_cast<R>(-1);
       }
     }
-    return real(args...);
+    return real_(args...);
   }
-};
-}  // namespace detail
-
-// Counts one system call of the host's file services or hive file for the scope and makes it
-// fail with `error`: only its nth call from now (nth > 0), that call and every later one (nth < 0,
-// "from the -nth on"), or never (nth 0). The other calls go to `real`, by default the entry in
-// force before, which is put back afterwards. Example: SystemCallFault<&SystemCalls::open> f(3, ENOSPC);
-template <auto Slot>
-class SystemCallFault {
-  using Wrapper = detail::Counted<Slot>;
-  using Pointer = typename detail::SlotOf<Slot>::Type;
-
- public:
-  SystemCallFault(int nth, int error, Pointer real = nullptr) : previous_(detail::SlotOf<Slot>::Entry()) {
-    Wrapper::calls = 0;
-    Wrapper::failAt = nth;
-    Wrapper::error = error;
-    Wrapper::real = real != nullptr ? real : previous_;
-    detail::SlotOf<Slot>::Entry() = &Wrapper::Call;
-  }
-  ~SystemCallFault() { detail::SlotOf<Slot>::Entry() = previous_; }
-  SystemCallFault(const SystemCallFault&) = delete;
-  SystemCallFault& operator=(const SystemCallFault&) = delete;
-  int Calls() const { return Wrapper::calls; }  // how often the call was made meanwhile
-
- private:
+  static inline int calls_ = 0, failAt_ = 0, error_ = 0;
+  static inline Pointer real_ = nullptr;
   Pointer previous_;
 };
 

@@ -18,7 +18,6 @@ namespace orvinta::test {
 
 inline constexpr const char16_t* kScriptPath = u"\\Storage Card\\Setup\\a.ovs";
 inline constexpr char16_t kPoison = 0xCCCC;
-inline const int32_t kNotImpl = win::AsResult(win::kENotImpl);
 inline const int32_t kNotFound = win::AsResult(win::kErrorFileNotFound);
 
 // A text as a failure message shows it, escapes included.
@@ -58,7 +57,6 @@ inline std::u16string Logged(std::u16string_view command, int32_t result) {
   return std::u16string(command) + u"\r\n" + Entry(result);
 }
 
-
 // What a run must leave: its result and, where given, %0|%1|%2|%3 and the log.
 struct Expected {
   int32_t result = 0;
@@ -70,13 +68,12 @@ struct ScriptCase {
   Expected expected;
 };
 
-// Runs a script with empty user variables on the recording device in force or
-// a fresh one, and checks what it left, reporting at the caller's line.
+// Runs a script with empty user variables on a quiet device and checks what it left, reporting at
+// the caller's line.
 inline void ExpectRun(std::u16string_view script, const Expected& expected,
                       std::source_location where = std::source_location::current()) {
   testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), Shown(script));
-  std::optional<RecordingDevice> own;
-  if (!RecordingDevice::InForce()) own.emplace();
+  QuietDevice device;
   ResetInterpreter();
   RunOutcome outcome = RunText(script);
   EXPECT_EQ(outcome.result, expected.result);

@@ -7,7 +7,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "platform/device_journal.h"
 #include "platform/platform.h"
@@ -133,45 +132,22 @@ class CapturingLog final : public Installed<pf::Log, &pf::Services::log> {
   std::u16string text;
 };
 
-// The tests' device: the program's own journaling decorator over answers the test chooses. It
-// records each call as a journal line ("MessageBeep 0x00000005") and never beeps, waits, plays
-// or powers anything off.
-class RecordingDevice final : public pf::StandInDevice, public pf::JournalSink {
+// The tests' device: every call succeeds (KernelIoControl only for the codes the test names,
+// when it names any), and nothing beeps, waits, plays or powers off.
+class QuietDevice final : public pf::StandInDevice {
  public:
-  explicit RecordingDevice(bool callsSucceed = true) : succeeds(callsSucceed) { current_ = this; }
-  ~RecordingDevice() override { current_ = previous_; }
-
-  // The innermost recording device in force, or null.
-  static RecordingDevice* InForce() { return current_; }
-
-  bool succeeds;                              // what every call that reports an outcome answers
-  std::set<uint32_t> kernelCodesThatSucceed;  // when not empty, the only codes that succeed
-  std::vector<std::string> calls;
-
-  void AppendLine(std::string_view line) override { calls.emplace_back(line); }
+  std::set<uint32_t> kernelCodesThatSucceed;
   void Sleep(uint32_t) override {}
-  bool MessageBeep(uint32_t) override { return succeeds; }
   bool KernelIoControl(uint32_t code, const void*, uint32_t, void*, uint32_t, uint32_t*) override {
-    return succeeds && (kernelCodesThatSucceed.empty() || kernelCodesThatSucceed.count(code) != 0);
+    return kernelCodesThatSucceed.empty() || kernelCodesThatSucceed.count(code) != 0;
   }
-  bool SetCleanRebootFlag() override { return succeeds; }
-  bool GwesPowerOffSystem() override { return succeeds; }
-  bool ExitWindowsEx(uint32_t, uint32_t) override { return succeeds; }
-  bool PlaySoundW(const char16_t*, uint32_t) override { return succeeds; }
+  bool SetCleanRebootFlag() override { return true; }
+  bool GwesPowerOffSystem() override { return true; }
+  bool ExitWindowsEx(uint32_t, uint32_t) override { return true; }
+  bool PlaySoundW(const char16_t*, uint32_t) override { return true; }
 
  private:
-  static inline RecordingDevice* current_ = nullptr;
-  RecordingDevice* previous_ = current_;
-  pf::JournalingDevice journaling_{*this, *this};
-  pf::ServiceOverride<pf::Device> override_{&pf::Services::device, &journaling_};
+  pf::ServiceOverride<pf::Device> override_{&pf::Services::device, this};
 };
-
-// A journal line: the call's name and its numbers, Call("Sleep", 100) is "Sleep 0x00000064".
-template <typename... Numbers>
-std::string Call(std::string name, Numbers... numbers) {
-  ((name += " " + pf::JournalNumber(static_cast<uint32_t>(numbers))), ...);
-  return name;
-}
-using Calls = std::vector<std::string>;
 
 }  // namespace orvinta::test

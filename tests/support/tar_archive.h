@@ -10,9 +10,6 @@
 
 namespace orvinta::test {
 
-inline constexpr std::string_view kGnuMagic{"ustar  \0", 8};
-inline constexpr std::string_view kUstarMagic{"ustar\0" "00", 8};
-
 // The size field: 11 octal digits and a zero, as GNU tar writes it.
 inline std::string OctalSize(size_t size) {
   char field[13];
@@ -24,19 +21,16 @@ struct TarHeader {
   std::string_view name;
   char type = '0';
   std::string size = OctalSize(0);  // the field's bytes as they stand
-  std::string_view magic = kGnuMagic;
-  std::string_view prefix = {};
 };
 
-// One header block; owner, times and checksum are left blank, as the extractor never reads them.
+// One GNU header block; owner, times and checksum are left blank, as the extractor never reads them.
 inline std::string Header(const TarHeader& h) {
   std::string block(512, '\0');
   block.replace(0, std::min<size_t>(h.name.size(), 100), h.name.substr(0, 100));
   block.replace(100, 8, std::string_view("0000644\0", 8));  // the mode, right after a full name
   block.replace(124, std::min<size_t>(h.size.size(), 12), h.size.substr(0, 12));
   block[156] = h.type;
-  block.replace(257, h.magic.size(), h.magic);
-  block.replace(345, h.prefix.size(), h.prefix);
+  block.replace(257, 8, std::string_view("ustar  \0", 8));
   return block;
 }
 
@@ -49,8 +43,6 @@ inline std::string Padded(std::string_view data) {
 inline std::string TarFile(std::string_view name, std::string_view data) {
   return Header({.name = name, .size = OctalSize(data.size())}) + Padded(data);
 }
-
-inline std::string TarFolder(std::string_view name) { return Header({.name = name, .type = '5'}); }
 
 // A GNU long-name record ("L") for the entry after it.
 inline std::string LongName(std::string_view name) {

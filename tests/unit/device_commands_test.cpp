@@ -6,7 +6,7 @@ namespace orvinta::test {
 namespace {
 
 TEST(Shut, ColdBootResultComesFromTheRebootNotFromTheOemCall) {
-  RecordingDevice device;
+  QuietDevice device;
   device.kernelCodesThatSucceed = {0x0101003C};
   EXPECT_EQ(RunText(u"SHUT H").result, 0);
   device.kernelCodesThatSucceed = {0x01012594};

@@ -1,4 +1,5 @@
-// The file primitives: whole-file reads and writes, directory chains, ANSI conversion.
+// The file primitives' whole-file reads and writes. Folder chains and the handles of failed
+// opens are shown by the files, tgzx and load end-to-end cases.
 #include "platform/file_primitives.h"
 
 #include <gtest/gtest.h>
@@ -105,37 +106,6 @@ TEST(WriteWholeFile, AFullDiskGivesTheShortCount) {
   EXPECT_GT(written, 0u);
   EXPECT_LT(written, big.size());
   EXPECT_EQ(folder.Read(u"big").size(), written);
-}
-
-// A failure is 0: callers test the handle against 0, never against the invalid handle.
-TEST(OpenFileForAccess, AFailureIsZeroNeverTheInvalidHandle) {
-  DeviceFolder folder;
-  EXPECT_EQ(pf::OpenFileForAccess(folder.Device(u"missing").c_str(), pf::kGenericRead), nullptr);
-  EXPECT_EQ(pf::OpenFileForAccess(folder.Device(u"missing").c_str(), 0), nullptr);
-}
-
-TEST(CreateDirectoryChain, CreatesEveryFolderBeforeABackslashAndRestoresThePath) {
-  DeviceFolder folder;
-  folder.Write(u"file", "");
-  std::u16string base = folder.Device(u"");
-  struct Case {
-    std::u16string path;
-    std::u16string exists, absent;  // folders inside the test's folder
-  } cases[] = {
-      {base + u"\\a\\b\\c.txt", u"a\\b", u"a\\b\\c.txt"},
-      {base + u"\\d\\e\\", u"d\\e", u"d\\e\\f"},
-      {base + u"\\file\\g\\h", u"", u"file\\g"},  // "" is the test's folder
-  };
-  for (Case& c : cases) {
-    std::u16string path = c.path;
-    EXPECT_EQ(pf::CreateDirectoryChain(path.data()), 1);
-    EXPECT_EQ(path, c.path) << "the path reads the same afterwards";
-    EXPECT_EQ(pf::Get().files->GetFileAttributesW(folder.Device(c.exists).c_str()), pf::kFileAttributeDirectory);
-    EXPECT_EQ(pf::Get().files->GetFileAttributesW(folder.Device(c.absent).c_str()), pf::kInvalidFileAttributes);
-  }
-  std::u16string bare = u"nobackslash";
-  EXPECT_EQ(pf::CreateDirectoryChain(bare.data()), 1);
-  EXPECT_EQ(pf::Get().files->GetFileAttributesW(u"nobackslash"), pf::kInvalidFileAttributes);
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// The host's device: how it plays. What it journals and answers is shown by the
-// device-calls end-to-end case.
+// The host's device: how it plays, and that a sound playing in the background belongs to the
+// program that started it. What it journals and answers is shown by the device-calls
+// end-to-end case.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "support/device_files.h"
 #include "support/script.h"
@@ -42,6 +47,33 @@ TEST_F(HostSound, BackgroundSoundPlaysOnUntilAnEmptyPlayStopsIt) {
   EXPECT_EQ(Play(u"!*\\sounds\\a.wav"), 0);
   EXPECT_EQ(Play(u""), 0);  // returns once the player has ended
   EXPECT_EQ(Record().find("end"), std::string::npos);
+}
+
+// A player that writes its process id, in a program that exits as ours does (what it
+// registered runs).
+TEST_F(HostSound, ALoopingSoundEndsWhenTheProgramExits) {
+  const std::string player = folder_.Host(u"player.sh"), pids = folder_.Host(u"pids");
+  std::ofstream(player) << "#!/bin/sh\necho $$ >> '" << pids << "'\nexec sleep 30\n";
+  std::filesystem::permissions(player, std::filesystem::perms::owner_all);
+  ScopedVariable chosen("ORVINTA_SOUND_PLAYER", player);
+  std::fflush(nullptr);
+  const pid_t program = fork();
+  ASSERT_GE(program, 0);
+  if (program == 0) {
+    const int32_t result = Play(u"!*\\sounds\\a.wav");
+    for (int i = 0; i < 500 && !std::filesystem::exists(pids); ++i) usleep(10000);  // the player has begun
+    std::exit(result == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(program, &status, 0), program);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  pid_t played = 0;
+  std::ifstream(pids) >> played;
+  ASSERT_GT(played, 0);
+  int tries = 0;
+  while (kill(played, 0) == 0 && ++tries < 1000) usleep(10000);  // at most 10 s for it to be reaped
+  EXPECT_LT(tries, 1000) << "the player plays on after the program ended";
+  if (tries == 1000) kill(played, SIGKILL);
 }
 
 }  // namespace

@@ -20,19 +20,6 @@ namespace {
 namespace host = platform::host;
 namespace fs = std::filesystem;
 
-// Puts `replacement` in the table's entry for the scope.
-template <auto Slot, typename Pointer>
-class Replaced {
- public:
-  explicit Replaced(Pointer replacement) : previous_(host::Sys().*Slot) { host::Sys().*Slot = replacement; }
-  ~Replaced() { host::Sys().*Slot = previous_; }
-  Replaced(const Replaced&) = delete;
-  Replaced& operator=(const Replaced&) = delete;
-
- private:
-  Pointer previous_;
-};
-
 // A terminal on standard input only (the session then reads lines without editing), with or
 // without a name and a device number.
 struct FakeTerminal {
@@ -69,10 +56,10 @@ struct FakeTerminal {
 
 int32_t OpenSession() {
   platform::MainWindowCalls calls{};
-  Replaced<&host::SystemCalls::isatty, decltype(&FakeTerminal::IsATty)> isatty(&FakeTerminal::IsATty);
-  Replaced<&host::SystemCalls::ttyname, decltype(&FakeTerminal::TtyName)> ttyname(&FakeTerminal::TtyName);
-  Replaced<&host::SystemCalls::fstat, decltype(&FakeTerminal::Fstat)> fstat(&FakeTerminal::Fstat);
-  Replaced<&host::SystemCalls::getline, decltype(&FakeTerminal::EndOfInput)> getline(&FakeTerminal::EndOfInput);
+  SystemCallFault<&host::SystemCalls::isatty> isatty(0, 0, &FakeTerminal::IsATty);
+  SystemCallFault<&host::SystemCalls::ttyname> ttyname(0, 0, &FakeTerminal::TtyName);
+  SystemCallFault<&host::SystemCalls::fstat> fstat(0, 0, &FakeTerminal::Fstat);
+  SystemCallFault<&host::SystemCalls::getline> getline(0, 0, &FakeTerminal::EndOfInput);
   FakeTerminal::heldLocks = -1;
   return platform::OpenMainWindow(calls);
 }
@@ -109,7 +96,6 @@ TEST(TerminalSession, OneSessionPerTerminalWithOrWithoutItsName) {
 }
 
 int StdoutIsATty(int fd) { return fd == STDOUT_FILENO ? 1 : 0; }
-FILE* NoPipe(const char*, const char*) { return errno = EMFILE, nullptr; }
 
 TEST(HelpPager, ThePageIsPrintedWhenNoPagerStarts) {
   fs::path paged = fs::path(testing::TempDir()) / ("paged-" + std::to_string(getpid()));
@@ -127,9 +113,8 @@ TEST(HelpPager, ThePageIsPrintedWhenNoPagerStarts) {
     SCOPED_TRACE(c.pager + (c.pipeFails ? ", no pipe" : ""));
     fs::remove(paged);
     ScopedVariable pager("PAGER", c.pager);
-    Replaced<&host::SystemCalls::isatty, decltype(&StdoutIsATty)> isatty(&StdoutIsATty);
-    Replaced<&host::SystemCalls::popen, FILE* (*)(const char*, const char*)> popen(
-        c.pipeFails ? &NoPipe : host::RealSystemCalls().popen);
+    SystemCallFault<&host::SystemCalls::isatty> isatty(0, 0, &StdoutIsATty);
+    SystemCallFault<&host::SystemCalls::popen> popen(c.pipeFails ? -1 : 0, EMFILE);
     if (c.pager.front() == '\'') {
       std::FILE* plain = std::fopen(paged.c_str(), "w");  // exists, but can't be run
       std::fclose(plain);
