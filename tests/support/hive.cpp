@@ -2,9 +2,6 @@
 
 #include <stdlib.h>
 
-#include "platform/host/hive_registry.h"
-#include "support/device_files.h"
-
 namespace orvinta::test {
 
 TempHive::TempHive(std::chrono::milliseconds lockWait) : lockWait_(lockWait) {
@@ -61,11 +58,6 @@ StoredValue Sz(std::u16string_view text, uint32_t type) {
   for (char16_t c : text) value.data.insert(value.data.end(), {static_cast<uint8_t>(c), static_cast<uint8_t>(c >> 8)});
   value.data.insert(value.data.end(), {0, 0});
   return value;
-}
-
-StoredValue Dword(uint32_t n) {
-  return {win::kRegDword, {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n >> 16),
-                           static_cast<uint8_t>(n >> 24)}};
 }
 
 }  // namespace orvinta::test

@@ -23,11 +23,6 @@ class TempHive {
 
   platform::Registry& Registry() { return *registry_; }
   std::string HivePath() const { return (folder_ / "registry.hive").string(); }
-  // What a person reads: the hive, then the changes that wait in its log.
-  std::string ReadHiveText() const {
-    return DeviceFolder::ReadHostFile(HivePath()) + DeviceFolder::ReadHostFile(HivePath() + ".log");
-  }
-  void WriteHiveText(const std::string& text) const { std::ofstream(HivePath(), std::ios::binary) << text; }
   // Drops the registry and starts a new one on the same file, as a new process would.
   void Reopen();
 
@@ -48,9 +43,8 @@ struct StoredValue {
 std::optional<StoredValue> ReadValue(uint32_t root, const std::u16string& path, const std::u16string& name);
 bool KeyExists(uint32_t root, const std::u16string& path);
 
-// The data of the common types: a terminated string, a dword, bytes of any type.
+// A terminated string's data; bytes of any type.
 StoredValue Sz(std::u16string_view text, uint32_t type = win::kRegSz);
-StoredValue Dword(uint32_t value);
 inline StoredValue Bytes(uint32_t type, std::vector<uint8_t> bytes) { return {type, std::move(bytes)}; }
 
 }  // namespace orvinta::test

@@ -1,6 +1,7 @@
 // The hive and its log under kill -9: a child process commits commands, large and small, folds
 // now and then, and is killed at a random point; the registry read afterwards must hold every
-// command that had answered, whole, and never a part of one.
+// command that had answered, whole, and never a part of one. The parent commits commands of its
+// own meanwhile, and no fold of either process may lose the other's.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,15 @@ uint32_t RunCommand(Registry& registry, int n) {
   return failed != 0 ? failed : committed;
 }
 
+// The parent's command k: Parent\p<k> set to k.
+uint32_t ParentCommand(Registry& registry, int k) {
+  KeyHandle key = 0;
+  uint32_t failed = registry.RegCreateKeyExW(kCurrentUser, u"Parent", 0, &key);
+  if (failed == 0) failed = registry.RegSetValueExW(key, (u"p" + Number(k)).c_str(), win::kRegDword, &k, sizeof k);
+  registry.RegCloseKey(key);
+  return failed != 0 ? failed : registry.CommitChanges();
+}
+
 // In the child: commands from `first` on, each reported on `out` once it has answered; every
 // third a process "ends" (folds its log into the hive) and another starts.
 [[noreturn]] void Commands(const std::string& hivePath, int first, int out) {
@@ -86,6 +96,7 @@ TEST(HiveCrash, KilledAnywhereInCommitsAndFoldsTheRegistryKeepsWholeAnsweredComm
   test::TempHive hive;
   std::mt19937 random(20261207);
   int next = 0;  // the first command not in the registry
+  int parentCommands = 0;
   for (int round = 0; round < 24; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     int report[2];
@@ -99,7 +110,10 @@ TEST(HiveCrash, KilledAnywhereInCommitsAndFoldsTheRegistryKeepsWholeAnsweredComm
     close(report[1]);
     // Let it answer a few commands, then kill it a moment into whatever comes next.
     int answered = next - 1, wanted = static_cast<int>(random() % 6);
-    for (int n; answered < next + wanted && read(report[0], &n, sizeof n) == sizeof n;) answered = n;
+    for (int n; answered < next + wanted && read(report[0], &n, sizeof n) == sizeof n;) {
+      answered = n;
+      EXPECT_EQ(ParentCommand(hive.Registry(), parentCommands++), 0u);
+    }
     usleep(static_cast<useconds_t>(random() % 20000));
     kill(child, SIGKILL);
     int status = 0;
@@ -116,6 +130,7 @@ TEST(HiveCrash, KilledAnywhereInCommitsAndFoldsTheRegistryKeepsWholeAnsweredComm
     next = last + 1;
     ASSERT_GE(next, answered + 1) << "a command that had answered is lost";
     ExpectWholeCommandsBefore(next);
+    for (int k = 0; k < parentCommands; ++k) EXPECT_EQ(ReadNumber(u"Parent", u"p" + Number(k)), k) << "parent's " << k;
     if (HasFailure()) return;
   }
 }

@@ -91,6 +91,11 @@ TEST(Hive, KeyNamesKeepTheirCaseAndEscapeWhatAKeyLineCannotShow) {
 
 const std::string kHead = "Orvinta registry hive 1\n";
 const std::string kEnd = "; end of hive\n";
+const std::string kTooDeep = [] {  // 513 levels below the root
+  std::string path = "HKEY_CURRENT_USER";
+  for (int i = 0; i < 513; ++i) path += "\\a";
+  return path;
+}();
 
 TEST(Hive, ReaderRefusesTextThatIsNotExactlyAHive) {
   struct Case {
@@ -105,6 +110,7 @@ TEST(Hive, ReaderRefusesTextThatIsNotExactlyAHive) {
       {"not text", kHead + std::string("[HKEY_CURRENT_USER\\A\0]\n", 24) + kEnd, 2},
       {"not UTF-8", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"\xC3(\"\n" + kEnd, 3},
       {"unknown root", kHead + "[HKLM\\A]\n" + kEnd, 2},
+      {"key deeper than 512 levels", kHead + "[" + kTooDeep + "]\n" + kEnd, 2},
       {"empty key name", kHead + "[HKEY_CURRENT_USER\\A\\\\B]\n" + kEnd, 2},
       {"key twice", kHead + "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\a]\n" + kEnd, 3},
       {"value twice", kHead + "[HKEY_USERS]\n\"a\"=\"b\"\n\"A\"=\"c\"\n" + kEnd, 4},
@@ -182,6 +188,8 @@ TEST(HiveLog, ReaderRefusesWhatIsNotALogEvenInAnUnfinishedRecord) {
       {"a header cut short", kLogHead.substr(0, 9), 0},
       {"the hive's header", kHead + key + std::string(kLogRecordEnd), 1},
       {"a text cut short that is no header", "Orvinta registry hive", 1},
+      {"a key deeper than 512 levels", kLogHead + "[" + kTooDeep + "]\n" + std::string(kLogRecordEnd), 4},
+      {"a deleted key that deep", kLogHead + "[-" + kTooDeep + "]\n" + std::string(kLogRecordEnd), 4},
       {"a root deleted", kLogHead + "[-HKEY_USERS]\n" + std::string(kLogRecordEnd), 4},
       {"a value of a deleted key", kLogHead + "[-HKEY_USERS\\K]\n\"v\"=\"1\"\n" + std::string(kLogRecordEnd), 5},
       {"a bad line in the unfinished record", kLogHead + key + std::string(kLogRecordEnd) + key + "v=1\n", 7},
