@@ -68,19 +68,5 @@ TEST(HostCodePage, ATooSmallDestinationFailsWithInsufficientBuffer) {
   EXPECT_EQ(pf::Get().files->GetLastError(), win::kErrorInvalidParameter);
 }
 
-TEST(HostCodePage, CompareNoCaseFoldsOnlyAsciiLetters) {
-  struct Case {
-    std::u16string_view a, b;
-    int sign;
-  } cases[] = {
-      {u"ABC", u"abc", 0}, {u"b", u"A", 1}, {u"abc", u"ab", 1}, {u"\u00C9", u"\u00E9", -1}, {u"[", u"{", -1},
-  };
-  for (const Case& c : cases) {
-    std::u16string a(c.a), b(c.b);
-    int result = pf::Get().text->CompareNoCase(a.c_str(), b.c_str());
-    EXPECT_EQ((result > 0) - (result < 0), c.sign) << testing::PrintToString(a) << " " << testing::PrintToString(b);
-  }
-}
-
 }  // namespace
 }  // namespace orvinta
