@@ -1,7 +1,7 @@
 // The engine at its edges: the depth guard of nested runs, the result entry within its 260
 // units, the text utilities (whose literals end in a zero, with AddressSanitizer watching what
-// lies behind them), and the macros that ask the platform: date, time and special folders, what
-// a failure leaves, and the script's folder. The end-to-end cases show the rest.
+// lies behind them), and the macros that ask the platform: date, time and special folders, and
+// what a failure leaves. The end-to-end cases show the rest.
 #include <map>
 
 #include "base/text.h"
@@ -76,8 +76,7 @@ TEST(TextUtils, FindNoCaseFindsTheFirstOccurrence) {
 }
 
 // Special folders with fixed paths (a csidl missing from `folders` fails, leaving garbage);
-// records each create flag. Only "\" separates folders unless `slashSeparates` is set, and
-// then "/" too in paths that do not begin with "\", as on the host.
+// records each create flag.
 class FixedFolders final : public ForwardingFiles {
  public:
   bool SpecialFolderPath(int csidl, char16_t* buffer, bool create) override {
@@ -87,12 +86,8 @@ class FixedFolders final : public ForwardingFiles {
     buffer[found->second.copy(buffer, 259)] = 0;
     return true;
   }
-  bool IsPathSeparator(std::u16string_view path, size_t at) const override {
-    return path[at] == u'\\' || (slashSeparates && path[at] == u'/' && path[0] != u'\\');
-  }
 
   std::map<int, std::u16string> folders;
-  bool slashSeparates = false;
   std::vector<bool> createFlags;
 };
 
@@ -118,21 +113,6 @@ TEST(Macros, AFailedDateTimeOrFolderAppendsNothingAndNeverStepsBack) {
   text.time.reset();
   text.date = std::u16string(100, u'9');  // longer than the 80 units a date may take
   ExpectRun(u"EVAL 1=a%Tb%Dc%Ad%Ye%Sf%Wg%Ph%Mi%Fj", {.variables = u"|abcdefghij||"});
-}
-
-TEST(Macros, DirectoryOfTheScriptEndsBeforeItsLastSeparator) {
-  struct Case {
-    const char16_t* path;
-    bool slashSeparates;
-    std::u16string_view directory;
-  } cases[] = {{u"\\a.ovs", false, u""}, {u"a.ovs", false, u""}, {u"\\x\\y/z.ovs", false, u"\\x"},
-               {u"\\x\\y/z.ovs", true, u"\\x"}, {u"/home/u/a.ovs", true, u"/home/u"}, {u"u/v\\a.ovs", true, u"u/v"}};
-  for (const Case& c : cases) {
-    FixedFolders files;
-    files.slashSeparates = c.slashSeparates;
-    RunText(u"EVAL 1=%C", c.path);
-    EXPECT_EQ(std::u16string(engine::UserVariable(1)), c.directory) << Shown(c.path);
-  }
 }
 
 }  // namespace
