@@ -280,6 +280,23 @@ TEST(HiveRegistry, TheLockOfAnotherProcessHoldsOffChangesAndTheCutBackOfARecord)
   EXPECT_EQ(SetAndCommit(hive.Registry(), u"after", u"2"), 0u) << "free again";
 }
 
+// A second registry on the same files stands for another process: its change sees what the
+// first committed since it read (from the log, or from the hive that a fold wrote).
+TEST(HiveRegistry, AChangeCatchesUpWithWhatAnotherProcessCommitted) {
+  TempHive hive;
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"a", u"1"), 0u);
+  auto other = host::MakeHiveRegistry(hive.HivePath());
+  ASSERT_EQ(SetAndCommit(*other, u"b", u"2"), 0u);  // read the log, appended to it
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"c", u"3"), 0u);
+  other->ProcessEnds();  // folds all three into a new hive
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"d", u"4"), 0u);  // reads that hive again
+  ASSERT_EQ(SetAndCommit(*other, u"e", u"5"), 0u);
+  hive.Reopen();
+  const std::pair<const char16_t*, const char16_t*> values[] = {
+      {u"a", u"1"}, {u"b", u"2"}, {u"c", u"3"}, {u"d", u"4"}, {u"e", u"5"}};
+  for (auto [name, text] : values) EXPECT_TRUE(Has(name, text)) << char(name[0]);
+}
+
 // The hive and its log under kill -9: a child process commits commands, large and small, folds
 // now and then, and is killed at a random point; the registry read afterwards must hold every
 // command that had answered, whole, and never a part of one. The parent commits a command of its
