@@ -1,11 +1,18 @@
-// The host's registry service: the Win32 calls' results, and the hive and change log behind them.
+// The host's registry service: the Win32 calls' results, the hive and change log behind them
+// (under failures, other processes and kill -9), and the files' mode, owner and links.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 #include "platform/host/registry_hive.h"
@@ -41,12 +48,26 @@ uint32_t SetAndCommit(Registry& registry, const char16_t* name, std::u16string_v
   return registry.CommitChanges();
 }
 
+// One process on the hive at `path`: a command, then its end (a record in the log, then a new hive).
+void SetAndFold(const std::string& path, const char16_t* name) {
+  auto registry = host::MakeHiveRegistry(path);
+  EXPECT_EQ(SetAndCommit(*registry, name, u"x"), 0u);
+  registry->ProcessEnds();
+}
+
 bool Has(const char16_t* name, std::u16string_view text) {
   return test::ReadValue(win::kHkeyCurrentUser, u"Software\\Test", name) == test::Sz(text);
 }
 
 std::string Read(const std::string& path) { return test::DeviceFolder::ReadHostFile(path); }
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+bool Holds(const std::string& path, const std::string& text) { return Read(path).find(text) != std::string::npos; }
+
+std::u16string Levels(size_t count) {
+  std::u16string path = u"a";
+  for (size_t i = 1; i < count; ++i) path += u"\\a";
+  return path;
+}
 
 // Runs stderr into a text for the scope of a call.
 template <typename Call>
@@ -77,24 +98,6 @@ TEST(HiveRegistry, QueryReportsSizeAndMoreDataAsWindowsDoes) {
   EXPECT_EQ(registry.RegQueryValueExW(key, u"Name", nullptr, whole, nullptr), win::kErrorInvalidParameter);
   EXPECT_EQ(registry.RegQueryValueExW(key, nullptr, nullptr, whole, &size), win::kErrorFileNotFound)
       << "an unset default value is missing";
-  EXPECT_EQ(registry.RegCloseKey(key), 0u);
-}
-
-TEST(HiveRegistry, KeyPathsAreSplitAtBackslashesWithNamesOfAtMost255Units) {
-  std::u16string shortParts;
-  while (shortParts.size() <= 1000) shortParts += u"abcdefgh\\";
-  const std::pair<std::u16string, uint32_t> cases[] = {
-      {u"", 0}, {u"Software\\A\\", 0}, {u"Software\\\\A", 0}, {u"\\Software", win::kErrorBadPathname},
-      {std::u16string(255, u'k'), 0}, {std::u16string(256, u'k'), win::kErrorInvalidParameter}, {shortParts, 0},
-  };
-  TempHive hive;
-  for (const auto& [path, result] : cases) {
-    KeyHandle key = 0;
-    EXPECT_EQ(hive.Registry().RegCreateKeyExW(kCurrentUser, path.c_str(), win::kKeyAllAccess, &key), result)
-        << test::Shown(path);
-    EXPECT_EQ(key != 0, result == 0);
-    hive.Registry().RegCloseKey(key);
-  }
 }
 
 TEST(HiveRegistry, DeletingAKeyTakesItsSubkeysAndLeavesHandlesOnThemDeleted) {
@@ -110,8 +113,30 @@ TEST(HiveRegistry, DeletingAKeyTakesItsSubkeysAndLeavesHandlesOnThemDeleted) {
   EXPECT_EQ(registry.RegOpenKeyExW(machine, u"Software\\Outer", win::kKeyAllAccess, &child), win::kErrorFileNotFound);
   EXPECT_EQ(registry.RegDeleteKeyW(machine, u"Software\\Outer"), win::kErrorFileNotFound);
   EXPECT_EQ(registry.RegDeleteKeyW(machine, u""), win::kErrorAccessDenied) << "a root stays";
+  // The end-to-end cases show the rest of a path's rules.
+  EXPECT_EQ(registry.RegCreateKeyExW(machine, u"\\Software", 0, &child), win::kErrorBadPathname);
   EXPECT_EQ(registry.RegCloseKey(0x1234), win::kErrorInvalidHandle);
   EXPECT_EQ(registry.RegDeleteValueW(machine, u"none"), win::kErrorFileNotFound);
+}
+
+// Keys deeper than 512 levels below their root are refused, from a call or a script, and a key
+// 512 levels deep goes through the hive and back.
+TEST(HiveRegistry, CallsAndScriptsAreRefusedPast512Levels) {
+  TempHive hive;
+  Registry& registry = hive.Registry();
+  KeyHandle key = 0, deeper = 0;
+  ASSERT_EQ(registry.RegCreateKeyExW(kCurrentUser, Levels(500).c_str(), 0, &key), 0u);
+  EXPECT_EQ(registry.RegCreateKeyExW(key, Levels(12).c_str(), 0, &deeper), 0u);
+  registry.RegCloseKey(deeper);
+  EXPECT_EQ(registry.RegCreateKeyExW(key, Levels(13).c_str(), 0, &deeper), win::kErrorInvalidParameter);
+  EXPECT_EQ(registry.RegCreateKeyExW(kCurrentUser, Levels(30000).c_str(), 0, &deeper), win::kErrorInvalidParameter);
+  registry.RegCloseKey(key);
+  ASSERT_EQ(registry.CommitChanges(), 0u);
+  test::RunText(u"[HKEY_CURRENT_USER\\" + Levels(30000) + u"]\r\n\"v\"=\"x\"\r\n");  // neither a crash nor a key
+  hive.Reopen();
+  EXPECT_TRUE(test::KeyExists(win::kHkeyCurrentUser, Levels(512)));
+  EXPECT_FALSE(test::KeyExists(win::kHkeyCurrentUser, Levels(513)));
+  EXPECT_LT(Read(hive.HivePath()).size(), 2u * 1024 * 1024) << "a text linear in the keys";
 }
 
 // A command appends what it changed to the log; the hive is written when the process ends, or
@@ -197,17 +222,18 @@ TEST(HiveRegistry, AFailureAtAnyStepLosesNothingCommitted) {
 TEST(HiveRegistry, AnUnreadableHiveOrLogIsNeverOverwrittenAndEveryCallFails) {
   const std::string log = std::string(host::kLogHeader);
   struct Case {
-    std::string hive, log, named;
+    std::string hive, log;
+    const char* file;  // that the message names, and its line
+    int line;
   } cases[] = {
-      {"Orvinta registry hive 1\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:01,0", "", "registry.hive line 3"},
-      {std::string("\x7f" "ELF\0\0\x01\x02", 8), "", "registry.hive line 1"},
-      {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n", log, "registry.hive line 1"},
-      {"", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n; end of change\n", "registry.hive.log line 1"},
-      {"", log + "[HKEY_CURRENT_USER\\A]\n\"v\"=x\n; end of change\n", "registry.hive.log line 5"},
+      {"Orvinta registry hive 1\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:01,0", "", "", 3},
+      {std::string("\x7f" "ELF\0\0\x01\x02", 8), log, "", 1},
+      {"", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n; end of change\n", ".log", 1},
+      {"", log + "[HKEY_CURRENT_USER\\A]\n\"v\"=x\n; end of change\n", ".log", 5},
   };
   for (const Case& c : cases) {
     TempHive hive;
-    if (!c.hive.empty()) hive.WriteHiveText(c.hive);
+    if (!c.hive.empty()) std::ofstream(hive.HivePath(), std::ios::binary) << c.hive;
     if (!c.log.empty()) std::ofstream(hive.HivePath() + ".log", std::ios::binary) << c.log;
     hive.Reopen();
     KeyHandle key = 0;
@@ -218,49 +244,40 @@ TEST(HiveRegistry, AnUnreadableHiveOrLogIsNeverOverwrittenAndEveryCallFails) {
       EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
       hive.Reopen();
     });
-    std::string named = c.named.substr(0, c.named.find(' '));
-    EXPECT_NE(said.find(hive.HivePath().substr(0, hive.HivePath().rfind('/') + 1) + named + " "), std::string::npos)
-        << said;
-    EXPECT_NE(said.find(c.named.substr(c.named.find(' ') + 1) + ":"), std::string::npos) << said;
-    EXPECT_NE(said.find("1009"), std::string::npos) << said;
+    EXPECT_NE(said.find(hive.HivePath() + c.file + " is not a"), std::string::npos) << said;
+    EXPECT_NE(said.find("(line " + std::to_string(c.line) + ":"), std::string::npos) << said;
+    EXPECT_NE(said.find("error 1009"), std::string::npos) << said;
     EXPECT_EQ(Read(hive.HivePath()), c.hive);
     EXPECT_EQ(Read(hive.HivePath() + ".log"), c.log);
   }
 }
 
-// A record cut short by a crash is cut back once no process can still be writing it.
-TEST(HiveRegistry, ALogRecordCutShortIsCutBackWhenNoOneHoldsTheLock) {
-  TempHive hive;
+// While another process holds the lock (a separate open file conflicts as its would), a change
+// fails after waiting, and a record cut short by a crash is left alone, as that process may be
+// writing it now; once the lock is free, the record is cut back and changes go through.
+TEST(HiveRegistry, TheLockOfAnotherProcessHoldsOffChangesAndTheCutBackOfARecord) {
+  TempHive hive(std::chrono::milliseconds(100));
   const std::string log = hive.HivePath() + ".log";
   ASSERT_EQ(SetAndCommit(hive.Registry(), u"whole", u"1"), 0u);
   const std::string whole = Read(log);
   std::ofstream(log, std::ios::app) << "\n[HKEY_CURRENT_USER\\Software\\Test]\n\"cut\"=\"2\"\n\"short\"=hex:01,\\\n  0";
   int holder = open((hive.HivePath() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
-  ASSERT_EQ(flock(holder, LOCK_EX), 0);  // another process, perhaps writing that record now
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);
   auto reopen = [&] { hive.Reopen(), (void)Has(u"whole", u"1"); };
   EXPECT_EQ(Said(reopen), "");
+  KeyHandle key = 0;
+  std::string said = Said([&] {
+    EXPECT_EQ(hive.Registry().RegCreateKeyExW(kCurrentUser, u"A", 0, &key), win::kErrorSharingViolation);
+  });
+  EXPECT_NE(said.find("locked"), std::string::npos) << said;
   EXPECT_NE(Read(log), whole) << "left alone while the lock is held";
   close(holder);
-  std::string said = Said(reopen);
+  said = Said(reopen);
   EXPECT_NE(said.find(log + " ends in a change cut short (from line 8)"), std::string::npos) << said;
   EXPECT_EQ(Read(log), whole);
   EXPECT_TRUE(Has(u"whole", u"1"));
   EXPECT_FALSE(test::ReadValue(win::kHkeyCurrentUser, u"Software\\Test", u"cut"));
-}
-
-TEST(HiveRegistry, LockHeldByAnotherProcessFailsTheChangeAfterWaiting) {
-  TempHive hive(std::chrono::milliseconds(100));
-  int holder = open((hive.HivePath() + ".lock").c_str(), O_RDWR | O_CREAT, 0666);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(flock(holder, LOCK_EX), 0);  // a separate open file: the lock conflicts as another process's would
-  KeyHandle key = 0;
-  EXPECT_NE(Said([&] {
-              EXPECT_EQ(hive.Registry().RegCreateKeyExW(kCurrentUser, u"A", 0, &key), win::kErrorSharingViolation);
-            }).find("locked"),
-            std::string::npos);
-  close(holder);
-  EXPECT_EQ(hive.Registry().RegCreateKeyExW(kCurrentUser, u"A", 0, &key), 0u) << "free again";
-  EXPECT_EQ(hive.Registry().CommitChanges(), 0u);
+  EXPECT_EQ(SetAndCommit(hive.Registry(), u"after", u"2"), 0u) << "free again";
 }
 
 // A second registry on the same files stands for another process: its change sees what the
@@ -280,23 +297,20 @@ TEST(HiveRegistry, AChangeCatchesUpWithWhatAnotherProcessCommitted) {
   for (auto [name, text] : values) EXPECT_TRUE(Has(name, text)) << char(name[0]);
 }
 
+// Two processes commit at once, each ending (and folding) now and then: neither loses a change
+// of the other's.
 TEST(HiveRegistry, TwoProcessesNeverLoseEachOthersChanges) {
   TempHive hive;
-  hive.Registry().RegCloseKey(Create(hive.Registry(), kCurrentUser, u"Shared"));
-  ASSERT_EQ(hive.Registry().CommitChanges(), 0u);  // both processes start from a hive read and unlocked
+  ASSERT_EQ(SetAndCommit(hive.Registry(), u"start", u"x"), 0u);  // both start from a hive read and unlocked
   constexpr char16_t kValuesEach = 60;
   pid_t child = fork();
   ASSERT_GE(child, 0);
   const char16_t who = child == 0 ? u'c' : u'p';
   int failures = 0;
   for (char16_t i = 0; i < kValuesEach; ++i) {
-    KeyHandle key = 0;
     const char16_t name[] = {who, static_cast<char16_t>(u'0' + i), 0};
-    failures += hive.Registry().RegCreateKeyExW(kCurrentUser, u"Shared", 0, &key) != 0;
-    failures += SetText(hive.Registry(), key, name, u"x") != 0;
-    hive.Registry().RegCloseKey(key);
-    failures += hive.Registry().CommitChanges() != 0;
-    if (i % 20 == 19) hive.Reopen();  // a process ends and folds, another starts
+    failures += SetAndCommit(hive.Registry(), name, u"x") != 0;
+    if (i % 20 == 19) hive.Reopen();
   }
   if (child == 0) _exit(failures == 0 ? 0 : 1);
   int status = 0;
@@ -306,10 +320,162 @@ TEST(HiveRegistry, TwoProcessesNeverLoseEachOthersChanges) {
   hive.Reopen();
   for (char16_t writer : {u'c', u'p'}) {
     for (char16_t i = 0; i < kValuesEach; ++i) {
-      EXPECT_TRUE(test::ReadValue(win::kHkeyCurrentUser, u"Shared", {writer, static_cast<char16_t>(u'0' + i)}))
-          << "lost: " << char(writer) << int(i);
+      const char16_t name[] = {writer, static_cast<char16_t>(u'0' + i), 0};
+      EXPECT_TRUE(Has(name, u"x")) << "lost: " << char(writer) << int(i);
     }
   }
+}
+
+// The hive and its log under kill -9: a child process commits commands, large and small, folds
+// now and then, and is killed at a random point; the registry read afterwards must hold every
+// command that had answered, whole, and never a part of one.
+std::u16string Number(int n) {
+  std::string text = std::to_string(n);
+  return std::u16string(text.begin(), text.end());
+}
+
+// Command n: key Crash\c<n> with its values (every fifth command a large import, folded at its
+// commit), Crash\last set to n, and value v0 of command n-2's key deleted, all in one commit.
+int ValuesOf(int n) { return n % 5 == 4 ? 12000 : 40; }
+
+uint32_t RunCommand(Registry& registry, int n) {
+  auto set = [&](KeyHandle key, const std::u16string& name) {
+    return registry.RegSetValueExW(key, name.c_str(), win::kRegDword, &n, sizeof n);
+  };
+  KeyHandle key = 0, crash = 0;
+  uint32_t failed = registry.RegCreateKeyExW(kCurrentUser, (u"Crash\\c" + Number(n)).c_str(), 0, &key);
+  for (int i = 0; i < ValuesOf(n) && failed == 0; ++i) failed = set(key, u"v" + Number(i));
+  registry.RegCloseKey(key);
+  failed = failed != 0 ? failed : registry.RegCreateKeyExW(kCurrentUser, u"Crash", 0, &crash);
+  failed = failed != 0 ? failed : set(crash, u"last");
+  registry.RegCloseKey(crash);
+  if (failed == 0 && n >= 2 && registry.RegOpenKeyExW(kCurrentUser, (u"Crash\\c" + Number(n - 2)).c_str(), 0, &key) == 0) {
+    failed = registry.RegDeleteValueW(key, u"v0");
+    registry.RegCloseKey(key);
+  }
+  uint32_t committed = registry.CommitChanges();
+  return failed != 0 ? failed : committed;
+}
+
+// In the child: commands from `first` on, each reported on `out` once it has answered; every
+// third a process "ends" (folds its log into the hive) and another starts.
+[[noreturn]] void Commands(const std::string& hivePath, int first, int out) {
+  auto registry = host::MakeHiveRegistry(hivePath);
+  for (int n = first; n < first + 40; ++n) {
+    if (RunCommand(*registry, n) != 0 || write(out, &n, sizeof n) != sizeof n) _exit(1);
+    if (n % 3 == 2) {
+      registry->ProcessEnds();
+      registry = host::MakeHiveRegistry(hivePath);
+    }
+  }
+  _exit(0);
+}
+
+int ReadNumber(const std::u16string& path, const std::u16string& name) {  // -1: none
+  auto value = test::ReadValue(win::kHkeyCurrentUser, path, name);
+  int n = -1;
+  if (value && value->data.size() == sizeof n) std::memcpy(&n, value->data.data(), sizeof n);
+  return n;
+}
+
+// The commands before `next` are all there, whole, and none from `next` on.
+void ExpectWholeCommandsBefore(int next) {
+  for (int n = std::max(0, next - 8); n < next + 2; ++n) {
+    SCOPED_TRACE("command " + std::to_string(n));
+    std::u16string key = u"Crash\\c" + Number(n);
+    EXPECT_EQ(test::KeyExists(win::kHkeyCurrentUser, key), n < next);
+    if (n >= next) continue;
+    EXPECT_EQ(ReadNumber(key, u"v0"), n + 2 < next ? -1 : n) << "deleted by command n + 2";
+    int i = 1;
+    while (i < ValuesOf(n) && ReadNumber(key, u"v" + Number(i)) == n) ++i;
+    EXPECT_EQ(i, ValuesOf(n)) << "the first value missing";
+  }
+}
+
+TEST(HiveCrash, KilledAnywhereInCommitsAndFoldsTheRegistryKeepsWholeAnsweredCommands) {
+  TempHive hive;
+  std::mt19937 random(20261207);
+  int next = 0;  // the first command not in the registry
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(report[0]);
+      Commands(hive.HivePath(), next, report[1]);
+    }
+    close(report[1]);
+    // Let it answer a few commands, then kill it a moment into whatever comes next.
+    int answered = next - 1, wanted = static_cast<int>(random() % 6);
+    for (int n; answered < next + wanted && read(report[0], &n, sizeof n) == sizeof n;) answered = n;
+    usleep(static_cast<useconds_t>(random() % 20000));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    for (int n; read(report[0], &n, sizeof n) == sizeof n;) answered = n;
+    close(report[0]);
+    ASSERT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << status;
+
+    int last = -1;  // a record cut short is cut back, and said so
+    std::string said = Said([&] { hive.Reopen(), last = ReadNumber(u"Crash", u"last"); });
+    EXPECT_TRUE(said.empty() || said.find("cut back to its last whole change") != std::string::npos) << said;
+    next = last + 1;
+    ASSERT_GE(next, answered + 1) << "a command that had answered is lost";
+    ExpectWholeCommandsBefore(next);
+    if (HasFailure()) return;
+  }
+}
+
+TEST(HiveFile, KeepsTheHivesModeAndOwner) {
+  TempHive hive;
+  const std::string path = hive.HivePath();
+  SetAndFold(path, u"first");
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  bool privileged = geteuid() == 0 && chown(path.c_str(), 4321, 4321) == 0;
+  auto registry = host::MakeHiveRegistry(path);
+  EXPECT_EQ(SetAndCommit(*registry, u"second", u"x"), 0u);
+  struct stat log {}, after {};
+  EXPECT_EQ(stat((path + ".log").c_str(), &log), 0);
+  EXPECT_EQ(log.st_mode & 07777, 0600u) << "the log holds the same registry";
+  registry->ProcessEnds();
+  EXPECT_EQ(stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0600u);
+  EXPECT_TRUE(!privileged || after.st_uid == 4321u) << after.st_uid;
+  EXPECT_TRUE(Holds(path, "\"second\""));
+}
+
+TEST(HiveFile, AHivePathThatIsALinkIsWrittenThroughToItsTarget) {
+  TempHive hive;
+  const std::filesystem::path folder = std::filesystem::path(hive.HivePath()).parent_path();
+  std::filesystem::create_directories(folder / "real");
+  const std::string target = (folder / "real" / "target.hive").string(), link = (folder / "link.hive").string();
+  SetAndFold(target, u"first");
+  std::filesystem::create_symlink("real/target.hive", link);  // relative, as a person makes it
+  SetAndFold(link, u"second");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(Holds(target, "\"first\"") && Holds(target, "\"second\""));
+  EXPECT_FALSE(Exists(link + ".log") || Exists(link + ".lock")) << "the files sit beside the target";
+}
+
+TEST(HiveFile, LinksPlantedBesideTheHiveAreNeverWrittenThrough) {
+  TempHive hive;
+  const std::string path = hive.HivePath();
+  const std::string victim = std::filesystem::path(path).replace_filename("victim").string();
+  std::ofstream(victim) << "keep me";
+  SetAndFold(path, u"first");
+  std::filesystem::create_symlink(victim, path + ".new");
+  SetAndFold(path, u"second");
+  EXPECT_TRUE(Holds(path, "\"second\""));
+  std::filesystem::create_symlink(victim, path + ".log");  // read as a log it is no log: nothing is written
+  Said([&] {
+    auto registry = host::MakeHiveRegistry(path);
+    KeyHandle key = 0;
+    EXPECT_NE(registry->RegCreateKeyExW(kCurrentUser, u"T", 0, &key), 0u);
+    registry->ProcessEnds();
+  });
+  EXPECT_EQ(Read(victim), "keep me");
 }
 
 }  // namespace

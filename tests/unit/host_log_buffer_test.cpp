@@ -3,32 +3,28 @@
 // itself is run, as the log is read from ORVINTA_LOG once per process.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "support/device_files.h"
-
-extern char** environ;
 
 namespace orvinta::test {
 namespace {
 
 pid_t Start(const std::string& script, const std::string& log) {
-  std::vector<std::string> environment{"ORVINTA_LOG=" + log, "ORVINTA_ROOT=" + platform::host::DeviceRoot(),
-                                       "ORVINTA_REGISTRY=" + std::filesystem::path(log).replace_extension("hive").string()};
-  std::vector<char*> envp;
-  for (std::string& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-  std::string program = ORVINTA_PROGRAM, text = script;
-  char* argv[] = {program.data(), text.data(), nullptr};
-  pid_t pid = 0;
-  return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) == 0 ? pid : 0;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setenv("ORVINTA_LOG", log.c_str(), 1);
+    setenv("ORVINTA_ROOT", platform::host::DeviceRoot().c_str(), 1);
+    setenv("ORVINTA_REGISTRY", (log + ".hive").c_str(), 1);
+    execl(ORVINTA_PROGRAM, ORVINTA_PROGRAM, script.c_str(), nullptr);
+    _exit(127);
+  }
+  return pid;
 }
 
 TEST(HostLogBuffer, WhatWasLoggedSurvivesACrashAndIsInTheFileDuringAWait) {
@@ -55,7 +51,7 @@ TEST(HostLogBuffer, WhatWasLoggedSurvivesACrashAndIsInTheFileDuringAWait) {
     const std::string log = folder.Host(u"log.txt");
     std::filesystem::remove(log);
     const pid_t pid = Start(c.script, log);
-    ASSERT_NE(pid, 0);
+    ASSERT_GT(pid, 0);
     for (int i = 0; c.killWhenLogged && i < 1000 && DeviceFolder::ReadHostFile(log) != c.logged; ++i) usleep(10000);
     if (c.killWhenLogged) kill(pid, SIGKILL);  // no chance to write anything more
     int status = 0;

@@ -91,56 +91,22 @@ TEST(Hive, KeyNamesKeepTheirCaseAndEscapeWhatAKeyLineCannotShow) {
 
 const std::string kHead = "Orvinta registry hive 1\n";
 const std::string kEnd = "; end of hive\n";
+const std::string kTooDeep = [] {  // 513 levels below the root
+  std::string path = "HKEY_CURRENT_USER";
+  for (int i = 0; i < 513; ++i) path += "\\a";
+  return path;
+}();
 
-TEST(Hive, ReaderRefusesTextThatIsNotExactlyAHive) {
-  struct Case {
-    const char* what;
-    std::string text;
-    size_t line;
-  } cases[] = {
-      {"empty file", "", 0},
-      {"registry script", "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n" + kEnd, 1},
-      {"truncated: no end line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\"\n", 0},
-      {"truncated inside a line", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b", 3},
-      {"not text", kHead + std::string("[HKEY_CURRENT_USER\\A\0]\n", 24) + kEnd, 2},
-      {"not UTF-8", kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"\xC3(\"\n" + kEnd, 3},
-      {"unknown root", kHead + "[HKLM\\A]\n" + kEnd, 2},
-      {"empty key name", kHead + "[HKEY_CURRENT_USER\\A\\\\B]\n" + kEnd, 2},
-      {"key twice", kHead + "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\a]\n" + kEnd, 3},
-      {"value twice", kHead + "[HKEY_USERS]\n\"a\"=\"b\"\n\"A\"=\"c\"\n" + kEnd, 4},
-      {"value before any key", kHead + "\"a\"=\"b\"\n" + kEnd, 2},
-      {"importer-style unquoted data", kHead + "[HKEY_USERS]\n\"a\"=b\n" + kEnd, 3},
-      {"a log's deletion", kHead + "[HKEY_USERS]\n\"a\"=-\n" + kEnd, 3},
-      {"a log's key deletion", kHead + "[-HKEY_USERS\\A]\n" + kEnd, 2},
-      {"one-digit byte", kHead + "[HKEY_USERS]\n\"a\"=hex:1,02\n" + kEnd, 3},
-      {"unknown escape", kHead + "[HKEY_USERS]\n\"a\"=\"\\n\"\n" + kEnd, 3},
-      {"text after the data", kHead + "[HKEY_USERS]\n\"a\"=\"b\" ;c\n" + kEnd, 3},
-      {"continuation without indent", kHead + "[HKEY_USERS]\n\"a\"=hex:01,\\\n02\n" + kEnd, 4},
-      {"text after the end line", kHead + kEnd + "[HKEY_USERS]\n", 3},
-  };
-  for (const Case& c : cases) {
-    Hive hive;
-    HiveParseError error;
-    EXPECT_FALSE(ParseHive(c.text, hive, error)) << c.what;
-    EXPECT_EQ(error.line, c.line) << c.what << ": " << error.reason;
-    EXPECT_FALSE(error.reason.empty()) << c.what;
-  }
-}
-
-TEST(Hive, ReaderAcceptsCommentsCarriageReturnsImpliedParentsAndPiecesOfAnySize) {
+// The fuzz target reads every text in pieces as well as whole.
+TEST(Hive, ReaderAcceptsCommentsCarriageReturnsAndImpliedParents) {
   std::string text = kHead + "; a note\r\n\r\n[HKEY_CURRENT_USER\\A\\B]\r\n\"v\"=hex:01,\\\r\n  02\r\n" +
                      "[HKEY_CURRENT_USER\\A\\C]\n[HKEY_CURRENT_USER\\A]\n" + kEnd;
-  for (size_t piece : {size_t{1}, size_t{7}, text.size()}) {
-    Hive hive;
-    HiveParseError error;
-    HiveTextReader reader(hive, error);
-    bool read = true;
-    for (size_t at = 0; at < text.size() && read; at += piece) read = reader.Feed(text.substr(at, piece));
-    ASSERT_TRUE(read && reader.Finish()) << piece << ": " << error.line << ": " << error.reason;
-    KeyId a = hive.FindSubkey(Hive::Root(1), u"A");
-    EXPECT_EQ(DataOf(hive, hive.FindSubkey(a, u"B"), u"v"), (std::vector<uint8_t>{1, 2}));
-    EXPECT_NE(hive.FindSubkey(a, u"C"), kNoKey);
-  }
+  Hive hive;
+  HiveParseError error;
+  ASSERT_TRUE(ParseHive(text, hive, error)) << error.line << ": " << error.reason;
+  KeyId a = hive.FindSubkey(Hive::Root(1), u"A");
+  EXPECT_EQ(DataOf(hive, hive.FindSubkey(a, u"B"), u"v"), (std::vector<uint8_t>{1, 2}));
+  EXPECT_NE(hive.FindSubkey(a, u"C"), kNoKey);
 }
 
 const std::string kLogHead = std::string(kLogHeader);
@@ -171,30 +137,58 @@ TEST(HiveLog, RecordsApplyInOrderAndAnUnfinishedOneIsLeftOut) {
   EXPECT_EQ(error.line, 14u);
 }
 
-TEST(HiveLog, ReaderRefusesWhatIsNotALogEvenInAnUnfinishedRecord) {
+// What each reader refuses, with the line it names (0: none). The log's reader also reads what
+// a crash may leave of a record (-1: read).
+TEST(HiveAndLog, ReadersRefuseWhatTheWritersNeverWrite) {
   const std::string key = "[HKEY_USERS\\K]\n";
+  enum Reader { kHive, kLog };
   struct Case {
     const char* what;
+    Reader reader;
     std::string text;
-    size_t line;  // 0: read
+    int line;
   } cases[] = {
-      {"empty", "", 0},
-      {"a header cut short", kLogHead.substr(0, 9), 0},
-      {"the hive's header", kHead + key + std::string(kLogRecordEnd), 1},
-      {"a text cut short that is no header", "Orvinta registry hive", 1},
-      {"a root deleted", kLogHead + "[-HKEY_USERS]\n" + std::string(kLogRecordEnd), 4},
-      {"a value of a deleted key", kLogHead + "[-HKEY_USERS\\K]\n\"v\"=\"1\"\n" + std::string(kLogRecordEnd), 5},
-      {"a bad line in the unfinished record", kLogHead + key + std::string(kLogRecordEnd) + key + "v=1\n", 7},
-      {"a bad line in the unfinished first record", kLogHead + key + "\"v\"=1\n\"w\"=", 5},
-      {"an unfinished last line", kLogHead + key + "\"v\"=\"\\q", 0},
+      {"empty file", kHive, "", 0},
+      {"registry script", kHive, "REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n" + kEnd, 1},
+      {"truncated: no end line", kHive, kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b\"\n", 0},
+      {"truncated inside a line", kHive, kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"b", 3},
+      {"not text", kHive, kHead + std::string("[HKEY_CURRENT_USER\\A\0]\n", 24) + kEnd, 2},
+      {"not UTF-8", kHive, kHead + "[HKEY_CURRENT_USER\\A]\n\"a\"=\"\xC3(\"\n" + kEnd, 3},
+      {"unknown root", kHive, kHead + "[HKLM\\A]\n" + kEnd, 2},
+      {"key deeper than 512 levels", kHive, kHead + "[" + kTooDeep + "]\n" + kEnd, 2},
+      {"empty key name", kHive, kHead + "[HKEY_CURRENT_USER\\A\\\\B]\n" + kEnd, 2},
+      {"key twice", kHive, kHead + "[HKEY_CURRENT_USER\\A]\n[HKEY_CURRENT_USER\\a]\n" + kEnd, 3},
+      {"value twice", kHive, kHead + "[HKEY_USERS]\n\"a\"=\"b\"\n\"A\"=\"c\"\n" + kEnd, 4},
+      {"value before any key", kHive, kHead + "\"a\"=\"b\"\n" + kEnd, 2},
+      {"importer-style unquoted data", kHive, kHead + "[HKEY_USERS]\n\"a\"=b\n" + kEnd, 3},
+      {"a log's deletion", kHive, kHead + "[HKEY_USERS]\n\"a\"=-\n" + kEnd, 3},
+      {"a log's key deletion", kHive, kHead + "[-HKEY_USERS\\A]\n" + kEnd, 2},
+      {"one-digit byte", kHive, kHead + "[HKEY_USERS]\n\"a\"=hex:1,02\n" + kEnd, 3},
+      {"unknown escape", kHive, kHead + "[HKEY_USERS]\n\"a\"=\"\\n\"\n" + kEnd, 3},
+      {"text after the data", kHive, kHead + "[HKEY_USERS]\n\"a\"=\"b\" ;c\n" + kEnd, 3},
+      {"continuation without indent", kHive, kHead + "[HKEY_USERS]\n\"a\"=hex:01,\\\n02\n" + kEnd, 4},
+      {"text after the end line", kHive, kHead + kEnd + "[HKEY_USERS]\n", 3},
+      {"empty", kLog, "", -1},
+      {"a header cut short", kLog, kLogHead.substr(0, 9), -1},
+      {"the hive's header", kLog, kHead + key + std::string(kLogRecordEnd), 1},
+      {"a text cut short that is no header", kLog, "Orvinta registry hive", 1},
+      {"a key deeper than 512 levels", kLog, kLogHead + "[" + kTooDeep + "]\n" + std::string(kLogRecordEnd), 4},
+      {"a deleted key that deep", kLog, kLogHead + "[-" + kTooDeep + "]\n" + std::string(kLogRecordEnd), 4},
+      {"a root deleted", kLog, kLogHead + "[-HKEY_USERS]\n" + std::string(kLogRecordEnd), 4},
+      {"a value of a deleted key", kLog, kLogHead + "[-HKEY_USERS\\K]\n\"v\"=\"1\"\n" + std::string(kLogRecordEnd), 5},
+      {"a bad line in the unfinished record", kLog, kLogHead + key + std::string(kLogRecordEnd) + key + "v=1\n", 7},
+      {"a bad line in the unfinished first record", kLog, kLogHead + key + "\"v\"=1\n\"w\"=", 5},
+      {"an unfinished last line", kLog, kLogHead + key + "\"v\"=\"\\q", -1},
   };
   for (const Case& c : cases) {
     Hive hive;
     LogRead read;
     HiveParseError error;
-    EXPECT_EQ(ReadLog(c.text, true, 1, &hive, read, error), c.line == 0) << c.what << ": " << error.reason;
-    if (c.line != 0) {
-      EXPECT_EQ(error.line, c.line) << c.what << ": " << error.reason;
+    bool taken = c.reader == kHive ? ParseHive(c.text, hive, error) : ReadLog(c.text, true, 1, &hive, read, error);
+    EXPECT_EQ(taken, c.line < 0) << c.what << ": " << error.reason;
+    if (c.line >= 0) {
+      EXPECT_EQ(error.line, static_cast<size_t>(c.line)) << c.what << ": " << error.reason;
+      EXPECT_FALSE(error.reason.empty()) << c.what;
     }
   }
 }
