@@ -131,11 +131,13 @@ class Terminal:
         output meanwhile; gives up at once when the program has ended and it is still false."""
         deadline = time.monotonic() + timeout
         while True:
-            alive = self.pump(0.05)
+            # Whether the program has ended is settled before the condition is asked, so that a
+            # program ending between the two is judged by its final state.
+            ended = not self.pump(0.05) and not self._running()
             value = condition()
             if value:
                 return value
-            if time.monotonic() >= deadline or (not alive and not self._running()):
+            if ended or time.monotonic() >= deadline:
                 raise TerminalError(f"{what} did not hold within {timeout} s; the screen:\n{self.text()}")
 
     def wait_for(self, text, timeout=10):
