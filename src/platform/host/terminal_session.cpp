@@ -421,7 +421,9 @@ int32_t OpenMainWindow(const MainWindowCalls& calls) {
 bool LogPaneOpen() { return g_session != nullptr; }
 
 void AppendToLogPane(std::u16string_view text) {
-  if (g_session != nullptr) WriteUtf16(text);
+  if (g_session == nullptr) return;
+  host::FlushLog();  // what the pane shows is in the log file too, whoever reads it then
+  WriteUtf16(text);
 }
 
 }  // namespace orvinta::platform
